@@ -1,0 +1,45 @@
+// amberpane, the options program of the Ricoh FS2 scanner: what the shell
+// and the groups of controls share.
+#ifndef AMBERPANE_H
+#define AMBERPANE_H
+
+#include <X11/Intrinsic.h>
+
+#include "records/fs2.h"
+
+// The one option record, as fetched and as it will be stored.  Every
+// control writes into it the moment it changes.
+extern records::FS2Options options;
+
+// The application shell: parent of the dialog frame, the error dialogs and
+// the help dialog.
+extern Widget toplevel;
+
+// The fallback resources, null-terminated.
+extern String fallBackResources[];
+
+// Shell (shell.cpp).
+int DoApply(Widget w, XtPointer clientData, XtPointer callData);
+void DoOK(Widget w, XtPointer clientData, XtPointer callData);
+void DoCancel(Widget w, XtPointer clientData, XtPointer callData);
+
+// Help button (help.cpp).
+extern Widget helpDialog;
+void DoHelp(Widget w, XtPointer clientData, XtPointer callData);
+
+// Groups of the work area, each built from the record into the row column.
+void CreateGeneralWidgets(Widget parent);  // general.cpp: media type
+void CreateMonoWidgets(Widget parent);     // general.cpp: black and white
+void CreateGreyWidgets(Widget parent);     // frames.cpp
+void CreateColorWidgets(Widget parent);    // frames.cpp
+
+// A scroll bar's value label and the 16-bit record field it sets.
+struct ValueLink {
+    Widget valueLabel;
+    unsigned char* target;  // most significant byte first
+};
+
+// Scroll bar callback: shows the value with "%-4d" and stores it.
+void DoScroll(Widget w, XtPointer clientData, XtPointer callData);
+
+#endif
