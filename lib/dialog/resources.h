@@ -1,0 +1,15 @@
+// Single application resources, looked up under the application's own name
+// and class (the widget only selects the display and its database).
+#ifndef SCAN_DIALOG_RESOURCES_H
+#define SCAN_DIALOG_RESOURCES_H
+
+#include <X11/Intrinsic.h>
+
+// The resource's text, or dflt (which may be null).  Never freed by the caller.
+const char* GetResourceString(Widget w, const char* name, const char* cls, const char* dflt);
+
+// The resource's value, or dflt.
+int GetResourceInt(Widget w, const char* name, const char* cls, int dflt);
+Boolean GetResourceBoolean(Widget w, const char* name, const char* cls, Boolean dflt);
+
+#endif
