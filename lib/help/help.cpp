@@ -29,20 +29,23 @@ constexpr int kDefaultLineHeight = 10;
 
 // An open descriptor, closed when it goes out of scope.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
-        if (fd_ >= 0) close(fd_);
+        if (fd_ >= 0)
+            close(fd_);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
 
-private:
+  private:
     int fd_;
 };
 
-std::size_t PageSize() { return static_cast<std::size_t>(sysconf(_SC_PAGESIZE)); }
+std::size_t PageSize() {
+    return static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
 
 // Bytes of address space that a help file of the given size occupies: its
 // pages and one more, all zero, so that the text is always followed by a NUL
@@ -60,7 +63,8 @@ const char* MapHelpText(int fd, std::size_t size) {
     // reading past the end of a file mapping's last page would raise SIGBUS,
     // reading into the reserved page gives zeros.
     void* area = mmap(nullptr, span, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (area == MAP_FAILED) return nullptr;
+    if (area == MAP_FAILED)
+        return nullptr;
     void* file = mmap(area, size, PROT_READ, MAP_SHARED | MAP_FIXED, fd, 0);
     if (file == MAP_FAILED) {
         munmap(area, span);
@@ -97,7 +101,9 @@ int FirstFontHeight(Widget text) {
 
 // A width worked out as a signed number, kept within what a Dimension holds
 // and above zero (the toolkit refuses a widget of width 0).
-Dimension ToDimension(int value) { return static_cast<Dimension>(std::clamp(value, 1, 0xFFFF)); }
+Dimension ToDimension(int value) {
+    return static_cast<Dimension>(std::clamp(value, 1, 0xFFFF));
+}
 
 }  // namespace
 
@@ -195,21 +201,27 @@ int HlpSetHelpFile(Widget dialog, const char* path) {
 
     // Without O_NONBLOCK a FIFO would hold the dialog until a writer came.
     Descriptor fd(open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) return -1;
+    if (fd.get() < 0)
+        return -1;
     struct stat info {};
-    if (fstat(fd.get(), &info) != 0) return -1;
+    if (fstat(fd.get(), &info) != 0)
+        return -1;
     // Only a regular file has a size to map; an empty one has nothing to show.
-    if (!S_ISREG(info.st_mode) || info.st_size <= 0) return -1;
-    if (static_cast<std::uintmax_t>(info.st_size) > SIZE_MAX - 2 * PageSize()) return -1;
+    if (!S_ISREG(info.st_mode) || info.st_size <= 0)
+        return -1;
+    if (static_cast<std::uintmax_t>(info.st_size) > SIZE_MAX - 2 * PageSize())
+        return -1;
     const auto size = static_cast<std::size_t>(info.st_size);
     const char* text = MapHelpText(fd.get(), size);
-    if (text == nullptr) return -1;
+    if (text == nullptr)
+        return -1;
 
     rec->fileAddress = text;
     rec->fileLength = size;
     // The text ends at the first NUL: inside the file, or the zero after it.
     XtVaSetValues(rec->text, XmNvalue, text, nullptr);
-    if (XtIsManaged(rec->dialog)) SizeHelpDialog(rec);
+    if (XtIsManaged(rec->dialog))
+        SizeHelpDialog(rec);
     return 0;
 }
 
@@ -252,8 +264,7 @@ void SetHelpIncrements(HlpDialogRec* rec) {
     // A clip window no taller than two lines would give a page step below 1,
     // which the scroll bar refuses.
     const int page = std::max(1, clipHeight - 2 * rec->lineHeight);
-    XtVaSetValues(rec->vScrollBar, XmNincrement, rec->lineHeight, XmNpageIncrement, page,
-                  nullptr);
+    XtVaSetValues(rec->vScrollBar, XmNincrement, rec->lineHeight, XmNpageIncrement, page, nullptr);
 }
 
 void HelpResized(Widget, XtPointer clientData, XtPointer) {

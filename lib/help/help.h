@@ -11,15 +11,15 @@
 // One record per help dialog, hung on the dialog's XmNuserData.  It lives as
 // long as the program and owns the mapping of the loaded help file.
 struct HlpDialogRec {
-    Widget dialog;               // the form inside the dialog shell
-    Widget pane;                 // "helpPane"
-    Widget text;                 // "helpText"
-    Widget scrolledWindow;       // "helpSW"
-    Widget clipWindow;           // the clip window of "helpSW"
-    Widget vScrollBar;           // the vertical scroll bar of "helpSW"
-    const char* fileAddress;     // current mapping of the help file, or null
-    std::size_t fileLength;      // the file's size when it was loaded, or 0
-    int lineHeight;              // one text line in pixels: the line increment
+    Widget dialog;            // the form inside the dialog shell
+    Widget pane;              // "helpPane"
+    Widget text;              // "helpText"
+    Widget scrolledWindow;    // "helpSW"
+    Widget clipWindow;        // the clip window of "helpSW"
+    Widget vScrollBar;        // the vertical scroll bar of "helpSW"
+    const char* fileAddress;  // current mapping of the help file, or null
+    std::size_t fileLength;   // the file's size when it was loaded, or 0
+    int lineHeight;           // one text line in pixels: the line increment
 };
 
 // Builds the help dialog under parent with the given widget name; returns the
