@@ -45,8 +45,6 @@ Widget CreateOptionsDialog(Widget parent);
 // Reads the scroll bars and the adapter toggle into the record and stores it:
 // 0, or -1 after showing the error dialog.
 int DoApply(Widget w, XtPointer clientData, XtPointer callData);
-// XmNapplyCallback adapter for DoApply.
-void ApplyCallback(Widget w, XtPointer clientData, XtPointer callData);
 // Stores the record and exits with status 0; stays up when the store fails.
 void DoOK(Widget w, XtPointer clientData, XtPointer callData);
 // Exits with status 0 and sends nothing.

@@ -22,6 +22,17 @@ Widget iscroll = nullptr;           // intensity scroll bar
 Widget cscroll = nullptr;           // contrast scroll bar
 Widget disableTPA = nullptr;        // adapter toggle
 
+namespace {
+
+// Xt calls every callback as void(Widget, XtPointer, XtPointer); calling the
+// int-returning DoApply through that type would be undefined behaviour, so
+// the Apply button gets this adapter instead.
+void ApplyCallback(Widget w, XtPointer clientData, XtPointer callData) {
+    DoApply(w, clientData, callData);
+}
+
+}  // namespace
+
 int CobaltpaneMain(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     XtSetLanguageProc(nullptr, nullptr, nullptr);
@@ -80,13 +91,6 @@ int DoApply(Widget, XtPointer, XtPointer) {
     }
     PostError(toplevel, SCErrorString(SCerrno), 0);
     return -1;
-}
-
-// Xt calls every callback as void(Widget, XtPointer, XtPointer); calling the
-// int-returning DoApply through that type would be undefined behaviour, so
-// the Apply button gets this adapter instead.
-void ApplyCallback(Widget w, XtPointer clientData, XtPointer callData) {
-    DoApply(w, clientData, callData);
 }
 
 void DoOK(Widget w, XtPointer clientData, XtPointer callData) {
