@@ -17,6 +17,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -363,6 +364,37 @@ TEST_F(HelpTest, ScrollStepsAreOneLineAndTheClipLessTwoLinesAtLeastOne) {
         XtResizeWidget(rec->clipWindow, WidthOf(rec->clipWindow), row.clipHeight, 0);
         EXPECT_EQ(Resource(rec->vScrollBar, XmNincrement), 13);
         EXPECT_EQ(Resource(rec->vScrollBar, XmNpageIncrement), row.page);
+    }
+}
+
+// The programs' help files, as a user reads them: plain ASCII text whose
+// lines fit the program's help dialog without scrolling sideways.
+struct ProgramHelp {
+    const char* program;
+    Dimension dialogWidth;  // from the program's fallback resources
+};
+
+TEST_F(HelpTest, EachProgramsHelpFileIsPlainTextThatFitsItsDialog) {
+    for (const ProgramHelp& row : {ProgramHelp{"amberpane", 550}, ProgramHelp{"cobaltpane", 550},
+                                   ProgramHelp{"indigopane", 575}}) {
+        SCOPED_TRACE(row.program);
+        const std::string path =
+            std::string(SCAN_SOURCE_DIR) + "/programs/" + row.program + "/" + row.program + ".hlp";
+        std::ifstream file(path, std::ios::binary);
+        ASSERT_TRUE(file) << path;
+        const std::string bytes((std::istreambuf_iterator<char>(file)),
+                                std::istreambuf_iterator<char>());
+        for (char c : bytes) {
+            ASSERT_TRUE(c == '\n' || (c >= ' ' && c <= '~')) << "byte " << int(c);
+        }
+
+        Widget dialog = HlpCreateHelpDialog(toplevel, "helpTopic");
+        XtVaSetValues(dialog, XmNwidth, row.dialogWidth, nullptr);
+        ASSERT_EQ(HlpSetHelpFile(dialog, path.c_str()), 0);
+        HlpPopup(dialog);
+        testrig::ProcessEvents();
+        EXPECT_EQ(Text(HlpRecord(dialog)), bytes);
+        EXPECT_LE(WidthOf(dialog), row.dialogWidth);
     }
 }
 
