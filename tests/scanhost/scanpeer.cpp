@@ -62,16 +62,19 @@ std::vector<std::string> Split(const std::string& step) {
     }
 }
 
-void Exchange(SCOptHandle* handle, const char* name, int code,
+void Exchange(SCOptHandle* channel, const char* name, int code,
               const std::vector<unsigned char>& body, std::size_t cap) {
     std::vector<unsigned char> buf(cap);
-    const int rc =
-        SCScanOpt(handle, code, body.empty() ? nullptr : body.data(), static_cast<int>(body.size()),
-                  cap == 0 ? nullptr : buf.data(), static_cast<int>(cap));
+    const int rc = SCScanOpt(channel, code, body.empty() ? nullptr : body.data(),
+                             static_cast<int>(body.size()), cap == 0 ? nullptr : buf.data(),
+                             static_cast<int>(cap));
     const int err = rc < 0 ? SCerrno : 0;
     std::printf("%s rc=%d err=%d data=%s text=%s\n", name, rc, err, Hex(buf.data(), cap).c_str(),
                 err == 230 ? _SCDriverMessage : "");
 }
+
+// Held for the whole run and never freed, as the options programs hold it.
+SCOptHandle* handle = nullptr;
 
 long Millis() {
     struct timespec ts;
@@ -84,7 +87,7 @@ long Millis() {
 int main(int argc, char** argv) {
     // A closed channel must show up as a failed exchange, not end the peer.
     signal(SIGPIPE, SIG_IGN);
-    SCOptHandle* handle = SCGetScanOpt(&argc, argv);
+    handle = SCGetScanOpt(&argc, argv);
     if (handle == nullptr)
         return 100;
     long mark = Millis();

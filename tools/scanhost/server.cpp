@@ -203,7 +203,7 @@ const char* ServeEndName(ServeEnd end) {
         case ServeEnd::Truncated:
             return "truncated request";
         case ServeEnd::Refused:
-            return "refused request";
+            return "request whose body length was below 0 or above 65536";
         case ServeEnd::Failed:
             return "channel failure";
     }
