@@ -42,14 +42,14 @@ extern char _SCDriverMessage[SC_DRIVER_MESSAGE_SIZE];
 SCOptHandle* SCGetScanOpt(int* argc, char** argv);
 
 // One exchange on the options channel: sends the request code and sendLen
-// bytes of send, then (except for code 1) reads one reply, at most recvCap
-// bytes of whose data land in recv.
+// bytes of send, then (except for code 1) reads one whole reply, at most
+// recvCap bytes of whose data land in recv; whatever else the reply carries
+// is read and discarded, so the next exchange starts at its own reply.
 int SCScanOpt(SCOptHandle* handle, int code, const void* send, int sendLen, void* recv,
               int recvCap);
 
 // The same exchange over a scanner connection's one descriptor.
-int SCScanCmd(SCConnection* conn, int code, const void* send, int sendLen, void* recv,
-              int recvCap);
+int SCScanCmd(SCConnection* conn, int code, const void* send, int sendLen, void* recv, int recvCap);
 
 // The exchange itself, on explicit descriptors.
 int _SCDoIPC(int readFd, int writeFd, int code, const void* send, int sendLen, void* recv,

@@ -209,7 +209,10 @@ TEST_P(ScanExchange, ConsumesExactlyOneReply) {
     EXPECT_EQ(Unread(pair.client), c.unread);
 
     if (!c.peerEnds) {
+        // The peer then ends, so a client that reads too far sees end of
+        // file instead of waiting.
         WriteAll(pair.peer, Reply(4, 0, "NEXT"));
+        shutdown(pair.peer, SHUT_WR);
         char next[4] = {};
         EXPECT_EQ(_SCDoIPC(pair.client, pair.client, SC_OPT_GET, nullptr, 0, next, 4), 0);
         EXPECT_EQ(std::string(next, 4), c.next);
@@ -235,6 +238,8 @@ TEST(ScanChannel, ReplyHeaderReadFailureGivesSystemError) {
 TEST(ScanChannel, EntryPointsUseTheirDescriptors) {
     Pair requests, replies;
     WriteAll(replies.peer, Reply(2, 0, "ok"));
+    shutdown(replies.peer, SHUT_WR);
+    shutdown(requests.peer, SHUT_WR);
     SCOptHandle handle{requests.client, replies.client};
     char buf[2] = {};
     EXPECT_EQ(SCScanOpt(&handle, SC_OPT_SET, "abc", 3, buf, 2), 0);
@@ -244,6 +249,7 @@ TEST(ScanChannel, EntryPointsUseTheirDescriptors) {
 
     Pair conn;
     WriteAll(conn.peer, Reply(2, 0, "hi"));
+    shutdown(conn.peer, SHUT_WR);
     SCConnection scanner{0, 0, conn.client};
     EXPECT_EQ(SCScanCmd(&scanner, SC_OPT_GET, nullptr, 0, buf, 2), 0);
     EXPECT_EQ(std::string(buf, 2), "hi");
@@ -374,6 +380,7 @@ TEST_F(ScanInterrupted, BlockedWriteIsRepeated) {
     char buf[2] = {};
     int result = _SCDoIPC(pair.client, pair.client, SC_OPT_SET, body.data(),
                           static_cast<int>(body.size()), buf, 2);
+    shutdown(pair.client, SHUT_WR);  // a client that gave up must not leave the peer waiting
     peer.join();
 
     EXPECT_EQ(signalsSeen, 1);
