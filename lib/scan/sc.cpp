@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "compat/gettxt.h"
@@ -206,11 +207,26 @@ int _SCDoIPC(int readFd, int writeFd, int code, const void* send, int sendLen, v
     return 0;
 }
 
+namespace {
+
+// Writes without raising SIGPIPE when the driver has gone: the program must
+// hear of it as a failed exchange (error 203 in its dialog), not be killed.
+// The channel is normally a socket; other descriptors fall back to write.
+ssize_t writeNoSignal(int fd, const char* p, size_t n) {
+    ssize_t r = send(fd, p, n, MSG_NOSIGNAL);
+    if (r < 0 && errno == ENOTSOCK) {
+        r = write(fd, p, n);
+    }
+    return r;
+}
+
+}  // namespace
+
 int _SCWrite(int fd, const void* buf, int count) {
     const char* p = static_cast<const char*>(buf);
     int done = 0;
     while (done < count) {
-        ssize_t r = write(fd, p + done, static_cast<size_t>(count - done));
+        ssize_t r = writeNoSignal(fd, p + done, static_cast<size_t>(count - done));
         if (r < 0) {
             if (errno == EINTR) {
                 continue;

@@ -290,6 +290,23 @@ TEST(ScanChannel, DescriptorSixNotOpenGives203) {
     delete handle;
 }
 
+// A driver that has gone must come back as a failed exchange: the default
+// action of SIGPIPE would end the program before it could say so.
+TEST(ScanChannel, DriverGoneGives203WithoutSigpipe) {
+    EXPECT_EXIT(
+        {
+            signal(SIGPIPE, SIG_DFL);
+            int sv[2];
+            if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) _exit(2);
+            close(sv[1]);
+            unsigned char record[40] = {};
+            SCerrno = 0;
+            int r = _SCDoIPC(sv[0], sv[0], SC_OPT_SET, record, sizeof record, nullptr, 0);
+            _exit(r == -1 && SCerrno == 203 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
+
 // --- A real signal, delivered without SA_RESTART, while the client blocks.
 
 volatile sig_atomic_t signalsSeen = 0;
