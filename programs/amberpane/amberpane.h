@@ -18,7 +18,24 @@ extern Widget toplevel;
 // The fallback resources, null-terminated.
 extern String fallBackResources[];
 
+struct SCOptHandle;
+
 // Shell (shell.cpp).
+// The whole program: start-up, then the event loop.  Returns only when the
+// loop does.
+int AmberpaneMain(int argc, char** argv);
+
+// Fetches the record from the driver into options: the SCScanOpt result.  A
+// reply shorter than the record leaves the rest as it was.
+int FetchOptions(SCOptHandle* handle);
+
+// Makes shell the program's top-level shell and builds the dialog frame into
+// it: "selBox" with its four callbacks (OK and Apply get the handle) and the
+// work area "rc" holding the groups built from the record.  Returns "selBox".
+Widget CreateOptionsDialog(Widget shell, SCOptHandle* handle);
+
+// Stores the record (red copied into green and blue first while "together"
+// is set): 0, or -1 after showing the error dialog.
 int DoApply(Widget w, XtPointer clientData, XtPointer callData);
 void DoOK(Widget w, XtPointer clientData, XtPointer callData);
 void DoCancel(Widget w, XtPointer clientData, XtPointer callData);

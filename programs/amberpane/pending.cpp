@@ -1,0 +1,8 @@
+// Stand-ins for the groups of controls until their own files define them;
+// each goes as its real one lands.
+#include "amberpane.h"
+
+void CreateGeneralWidgets(Widget) {}
+void CreateMonoWidgets(Widget) {}
+void CreateGreyWidgets(Widget) {}
+void CreateColorWidgets(Widget) {}
