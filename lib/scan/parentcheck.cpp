@@ -9,12 +9,15 @@ namespace {
 // The parent at start-up.  Written once, before any handler is installed, and
 // only read by the handler.
 pid_t startupParent = 0;
+bool parentNoted = false;
 
 }  // namespace
 
 void InstallParentCheck(int signum) {
-    if (startupParent == 0)
+    if (!parentNoted) {
         startupParent = getppid();
+        parentNoted = true;
+    }
     struct sigaction action {};
     action.sa_handler = CheckParent;
     sigemptyset(&action.sa_mask);

@@ -23,7 +23,7 @@ constexpr int kRecordSize = static_cast<int>(records::FS2Options::kSize);
 // DoApply returns a result for DoOK, but Xt calls its callbacks as void
 // functions, and calling an int function through a void function pointer is
 // undefined in C++: the Apply button gets this adapter instead.
-void ApplyCallback(Widget w, XtPointer clientData, XtPointer callData) {
+void applyCB(Widget w, XtPointer clientData, XtPointer callData) {
     DoApply(w, clientData, callData);
 }
 
@@ -64,7 +64,7 @@ Widget CreateOptionsDialog(Widget shell, SCOptHandle* handle) {
     XtUnmanageChild(XmSelectionBoxGetChild(selBox, XmDIALOG_SELECTION_LABEL));
     XtUnmanageChild(XmSelectionBoxGetChild(selBox, XmDIALOG_TEXT));
     XtAddCallback(selBox, XmNokCallback, DoOK, handle);
-    XtAddCallback(selBox, XmNapplyCallback, ApplyCallback, handle);
+    XtAddCallback(selBox, XmNapplyCallback, applyCB, handle);
     XtAddCallback(selBox, XmNcancelCallback, DoCancel, nullptr);
     XtAddCallback(selBox, XmNhelpCallback, DoHelp, nullptr);
     XtManageChild(selBox);
