@@ -2,7 +2,5 @@
 // each goes as its real one lands.
 #include "amberpane.h"
 
-void CreateGeneralWidgets(Widget) {}
-void CreateMonoWidgets(Widget) {}
 void CreateGreyWidgets(Widget) {}
 void CreateColorWidgets(Widget) {}
