@@ -2,5 +2,3 @@
 // each goes as its real one lands.
 #include "amberpane.h"
 
-void CreateGreyWidgets(Widget) {}
-void CreateColorWidgets(Widget) {}
