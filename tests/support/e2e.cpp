@@ -38,6 +38,7 @@ constexpr int kButtonCenterFromSide = 45;
 // Smallest button a box draws, for finding the buttons in its picture.
 constexpr int kMinButtonWidth = 20;
 constexpr int kMinButtonHeight = 12;
+constexpr int kMinMargin = 3;
 
 struct ProgramEntry {
     const char* name;
@@ -537,6 +538,23 @@ Rect Session::Geometry(Window w) {
     return r;
 }
 
+Window Session::TopLevelOf(Window w) {
+    if (display_ == nullptr)
+        return w;
+    for (;;) {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!XQueryTree(display_, w, &root, &parent, &children, &count))
+            return w;
+        if (children != nullptr)
+            XFree(children);
+        if (parent == root || parent == 0)
+            return w;
+        w = parent;
+    }
+}
+
 void Session::Raise(Window w) {
     // No window manager: the windows of a program all start at the top-left
     // corner and overlap, so bring the one we act on to the front, as a
@@ -613,11 +631,12 @@ std::optional<Rect> Session::WidgetGeometry(Window shell, const std::string& pat
 }
 
 bool Session::ClickWidget(Window shell, const std::string& path) {
-    const auto r = WidgetGeometry(shell, path);
-    if (!r)
+    const Window w = WidgetWindow(shell, path);
+    if (w == 0)
         return false;
-    Raise(shell);
-    ClickAt(r->CenterX(), r->CenterY());
+    Raise(TopLevelOf(w));
+    const Rect r = Geometry(w);
+    ClickAt(r.CenterX(), r.CenterY());
     return true;
 }
 
@@ -635,7 +654,7 @@ bool Session::ClickBoxButton(Window shell, const std::string& boxPath, const std
     const Window boxWindow = WidgetWindow(shell, boxPath);
     if (boxWindow == 0)
         return false;
-    Raise(shell);
+    Raise(TopLevelOf(boxWindow));
     const Rect box = Geometry(boxWindow);
     // Raising exposes the box; the program redraws it shortly.
     std::vector<Span> spans;
@@ -693,7 +712,10 @@ std::vector<Session::Span> Session::ButtonRow(Window box, int count) {
             if (ink && start < 0)
                 start = x;
             if (!ink && start >= 0) {
-                if (x - start >= kMinButtonWidth)
+                // The box's own shadow and its separator reach its sides;
+                // buttons keep inside its margin.
+                const bool inside = start >= kMinMargin && x <= r.width - kMinMargin;
+                if (x - start >= kMinButtonWidth && inside)
                     runs.emplace_back(start, x - 1);
                 start = -1;
             }

@@ -139,6 +139,8 @@ class Session {
     // --- input, through the server ---
     // Brings a top-level window to the front (there is no window manager).
     void Raise(Window w);
+    // The top-level window (a child of the root) that holds w.
+    Window TopLevelOf(Window w);
     void ClickAt(int rootX, int rootY, unsigned button = 1);
     // A point relative to a window's top-left corner.
     void ClickIn(Window w, int x, int y, unsigned button = 1);
@@ -155,12 +157,13 @@ class Session {
     // when there is no such widget or it has no window.
     std::optional<Rect> WidgetGeometry(Window shell, const std::string& path);
     // Clicks the middle of the named widget (a toggle, a push button),
-    // after raising shell.
+    // after raising the top-level window that holds it.  shell is any
+    // top-level window of the program (popups are in its tree too).
     bool ClickWidget(Window shell, const std::string& path);
     // Clicks one of the gadget buttons along the bottom of a dialog box
     // (a selection box or message box, which has a window): buttons lists
-    // the managed buttons left to right, label picks one.  Raises shell
-    // first.  The buttons are found in the box's picture; should that fail,
+    // the managed buttons left to right, label picks one.  Raises the
+    // box's top-level window first.  The buttons are found in the box's picture; should that fail,
     // the usual layout is assumed.
     bool ClickBoxButton(Window shell, const std::string& boxPath, const std::string& label,
                         const std::vector<std::string>& buttons = {"OK", "Apply", "Cancel",
