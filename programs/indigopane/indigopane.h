@@ -41,10 +41,9 @@ int IndigopaneMain(int argc, char** argv);
 Widget CreateOptionsDialog(SharpState* state);
 
 // Collects the controls into the record and stores it: 0, or -1 after
-// showing the error dialog.  clientData is the SharpState.
+// showing the error dialog.  clientData is the SharpState.  The Apply
+// button reaches it through an adapter of the callback type.
 int ApplyCallback(Widget w, XtPointer clientData, XtPointer callData);
-// XmNapplyCallback adapter for ApplyCallback.
-void ApplyPressed(Widget w, XtPointer clientData, XtPointer callData);
 // Stores the record and exits with status 0; stays up when the store fails.
 void OKCallback(Widget w, XtPointer clientData, XtPointer callData);
 // Exits with status 0 and sends nothing.

@@ -17,6 +17,13 @@ namespace {
 
 SharpState state;  // the one state record; its option record is zero until fetched
 
+// Xt calls every callback as void(Widget, XtPointer, XtPointer); calling the
+// int-returning ApplyCallback through that type would be undefined
+// behaviour, so the Apply button gets this adapter instead.
+void ApplyPressed(Widget w, XtPointer clientData, XtPointer callData) {
+    ApplyCallback(w, clientData, callData);
+}
+
 }  // namespace
 
 int IndigopaneMain(int argc, char** argv) {
@@ -73,13 +80,6 @@ int ApplyCallback(Widget, XtPointer clientData, XtPointer) {
     }
     PostError(s->toplevel, SCErrorString(SCerrno), 0);
     return -1;
-}
-
-// Xt calls every callback as void(Widget, XtPointer, XtPointer); calling the
-// int-returning ApplyCallback through that type would be undefined
-// behaviour, so the Apply button gets this adapter instead.
-void ApplyPressed(Widget w, XtPointer clientData, XtPointer callData) {
-    ApplyCallback(w, clientData, callData);
 }
 
 void OKCallback(Widget w, XtPointer clientData, XtPointer callData) {
