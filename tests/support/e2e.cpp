@@ -109,7 +109,12 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& display,
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    signal(SIGPIPE, SIG_DFL);
+    // Every signal as a fresh process has it, whatever this one inherited
+    // (a background job of a shell ignores SIGINT and SIGQUIT).
+    for (int sig = 1; sig < NSIG; ++sig) {
+        if (sig != SIGKILL && sig != SIGSTOP)
+            signal(sig, SIG_DFL);
+    }
     int in = open("/dev/null", O_RDONLY);
     int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     if (in < 0 || out < 0)
@@ -231,8 +236,10 @@ Session::Session() {
 }
 
 Session::~Session() {
-    StopAll();
     const bool failed = ::testing::Test::HasFailure();
+    if (failed && display_ != nullptr)
+        Screenshot(tempDir_ + "/screen.png");  // what the screen showed at the end
+    StopAll();
     if (failed && !tempDir_.empty()) {
         std::fprintf(stderr, "e2e: kept %s\n", tempDir_.c_str());
         if (!stderrPath_.empty()) {
@@ -574,6 +581,22 @@ void Session::ClickAt(int rootX, int rootY, unsigned button) {
     Sync();
 }
 
+void Session::Drag(int fromX, int fromY, int toX, int toY, unsigned button) {
+    if (display_ == nullptr)
+        return;
+    const int screen = DefaultScreen(display_);
+    XTestFakeMotionEvent(display_, screen, fromX, fromY, CurrentTime);
+    XTestFakeButtonEvent(display_, button, True, CurrentTime);
+    // In steps, as a hand moves, so the toolkit sees the motion between.
+    constexpr int kSteps = 8;
+    for (int i = 1; i <= kSteps; ++i) {
+        XTestFakeMotionEvent(display_, screen, fromX + (toX - fromX) * i / kSteps,
+                             fromY + (toY - fromY) * i / kSteps, CurrentTime);
+    }
+    XTestFakeButtonEvent(display_, button, False, CurrentTime);
+    Sync();
+}
+
 void Session::ClickIn(Window w, int x, int y, unsigned button) {
     const Rect r = Geometry(w);
     ClickAt(r.x + x, r.y + y, button);
@@ -640,8 +663,9 @@ bool Session::ClickWidget(Window shell, const std::string& path) {
     return true;
 }
 
-bool Session::ClickBoxButton(Window shell, const std::string& boxPath, const std::string& label,
-                             const std::vector<std::string>& buttons) {
+std::optional<Point> Session::BoxButtonAt(Window shell, const std::string& boxPath,
+                                          const std::string& label,
+                                          const std::vector<std::string>& buttons) {
     int index = -1;
     for (size_t i = 0; i < buttons.size(); ++i) {
         if (buttons[i] == label)
@@ -649,11 +673,11 @@ bool Session::ClickBoxButton(Window shell, const std::string& boxPath, const std
     }
     if (index < 0) {
         ADD_FAILURE() << "no button " << label << " in the list";
-        return false;
+        return std::nullopt;
     }
     const Window boxWindow = WidgetWindow(shell, boxPath);
     if (boxWindow == 0)
-        return false;
+        return std::nullopt;
     Raise(TopLevelOf(boxWindow));
     const Rect box = Geometry(boxWindow);
     // Raising exposes the box; the program redraws it shortly.
@@ -664,19 +688,23 @@ bool Session::ClickBoxButton(Window shell, const std::string& boxPath, const std
         if (spans.empty())
             Pause(kPollMs);
     }
-    int x = 0, y = 0;
-    if (!spans.empty()) {
-        x = box.x + (spans[index].left + spans[index].right) / 2;
-        y = box.y + spans[index].middle;
-    } else {
-        // Not drawn where we can see it: equal buttons spread along the
-        // bottom, the outer ones inside the box's margin.
-        const int n = static_cast<int>(buttons.size());
-        const int edge = kButtonCenterFromSide;
-        x = box.x + (n == 1 ? box.width / 2 : edge + index * (box.width - 2 * edge) / (n - 1));
-        y = box.y + box.height - kButtonRowFromBottom;
-    }
-    ClickAt(x, y);
+    if (!spans.empty())
+        return Point{box.x + (spans[index].left + spans[index].right) / 2,
+                     box.y + spans[index].middle};
+    // Not drawn where we can see it: equal buttons spread along the bottom,
+    // the outer ones inside the box's margin.
+    const int n = static_cast<int>(buttons.size());
+    const int edge = kButtonCenterFromSide;
+    return Point{box.x + (n == 1 ? box.width / 2 : edge + index * (box.width - 2 * edge) / (n - 1)),
+                 box.y + box.height - kButtonRowFromBottom};
+}
+
+bool Session::ClickBoxButton(Window shell, const std::string& boxPath, const std::string& label,
+                             const std::vector<std::string>& buttons) {
+    const auto at = BoxButtonAt(shell, boxPath, label, buttons);
+    if (!at)
+        return false;
+    ClickAt(at->x, at->y);
     return true;
 }
 

@@ -57,6 +57,11 @@ struct Rect {
     int CenterY() const { return y + height / 2; }
 };
 
+// A point in root coordinates.
+struct Point {
+    int x = 0, y = 0;
+};
+
 // One widget of a running program, as its Editres widget-tree reply gives
 // it.  window is 0 for an unrealised widget, 2 for a gadget or other object
 // without a window (Editres' markers), otherwise the X window id.
@@ -142,6 +147,9 @@ class Session {
     // The top-level window (a child of the root) that holds w.
     Window TopLevelOf(Window w);
     void ClickAt(int rootX, int rootY, unsigned button = 1);
+    // Button pressed at one point, moved to the other, released there (a
+    // scroll bar's slider dragged).
+    void Drag(int fromX, int fromY, int toX, int toY, unsigned button = 1);
     // A point relative to a window's top-left corner.
     void ClickIn(Window w, int x, int y, unsigned button = 1);
     // Press and release of a key by its keysym name ("Return", "Escape",
@@ -168,6 +176,12 @@ class Session {
     bool ClickBoxButton(Window shell, const std::string& boxPath, const std::string& label,
                         const std::vector<std::string>& buttons = {"OK", "Apply", "Cancel",
                                                                    "Help"});
+    // Where ClickBoxButton would click (after raising the box's window),
+    // for pressing the same button many times with ClickAt.
+    std::optional<Point> BoxButtonAt(Window shell, const std::string& boxPath,
+                                     const std::string& label,
+                                     const std::vector<std::string>& buttons = {"OK", "Apply",
+                                                                                "Cancel", "Help"});
 
     // --- pictures ---
     // Saves the screen (or one window) as PNG; false on failure.
