@@ -19,6 +19,11 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$top/build}
 
+if [ "${1:-}" = -h ] || [ "${1:-}" = --help ]; then
+    sed -n '2,/^set -euo/{/^#/s/^# \{0,1\}//p}' "$0"
+    exit 0
+fi
+
 program=amberpane
 if [ $# -gt 0 ] && [[ $1 != -* ]]; then
     program=$1
