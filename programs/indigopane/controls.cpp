@@ -13,7 +13,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -205,6 +204,7 @@ void CollectControls(SharpState* s) {
     if (s->options.reducedSet() != 0)
         return;  // dither mode and brightness go back as fetched
     Collect(kDither, s);
+    // The toolkit answers a host int; the record holds big-endian bytes.
     int value = 0;
     XtVaGetValues(s->bright, XmNvalue, &value, nullptr);
     s->options.setBrightLevel(value - kBrightOffset);
