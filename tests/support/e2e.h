@@ -90,7 +90,8 @@ struct Launch {
 
 // A private X server and one program on it.  Not copyable; the destructor
 // ends whatever is still running (program, scanhost, Xvfb) and removes the
-// temporary folder, which it keeps (and names) when the test has failed.
+// temporary folder; when the test has failed it keeps the folder, with a
+// picture of the screen (screen.png), and prints its path and the output.
 class Session {
   public:
     Session();
@@ -123,7 +124,7 @@ class Session {
     bool Running();
 
     // --- what scanhost saw ---
-    std::string Stderr() const;           // scanhost's standard error
+    std::string Stderr() const;           // scanhost's and the program's standard error
     std::vector<Exchange> Trace() const;  // parsed from it
     // Waits until the trace holds at least count exchanges; returns them.
     std::vector<Exchange> WaitForExchanges(size_t count, int timeoutMs = 10000);
@@ -171,8 +172,8 @@ class Session {
     // Clicks one of the gadget buttons along the bottom of a dialog box
     // (a selection box or message box, which has a window): buttons lists
     // the managed buttons left to right, label picks one.  Raises the
-    // box's top-level window first.  The buttons are found in the box's picture; should that fail,
-    // the usual layout is assumed.
+    // box's top-level window first.  The buttons are found in the box's
+    // picture; should that fail, the usual layout is assumed.
     bool ClickBoxButton(Window shell, const std::string& boxPath, const std::string& label,
                         const std::vector<std::string>& buttons = {"OK", "Apply", "Cancel",
                                                                    "Help"});
