@@ -396,8 +396,11 @@ TEST_F(ScanhostTest, ProgramIsFoundBesideScanhostBeforePath) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Lines(r.out), std::vector<std::string>{Line("get", 0, 0, DefaultHex(Model::Sharp))});
 
-    // Without a copy beside it, PATH's cobaltpane runs.
-    r = Run({"--record", record_, "cobaltpane"});
+    // Without a copy beside it, PATH's cobaltpane runs.  (The build puts the
+    // real programs beside the built scanhost, so use a lone copy.)
+    fs::create_directories(dir_ + "/alone");
+    fs::copy_file(SCANHOST_PATH, dir_ + "/alone/scanhost");
+    r = Run({"--record", record_, "cobaltpane"}, 0, dir_ + "/alone/scanhost");
     EXPECT_EQ(r.status, 99) << r.err;
 }
 
