@@ -27,7 +27,7 @@ case $runs in
         ;;
 esac
 
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} \
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" \
     -DSCAN_HELP_DIR="$build/help" -DSCAN_BENCH=ON >/dev/null
 targets=(help_bench startup_bench)
 if ! grep -q '^benchmark_DIR:' "$build/CMakeCache.txt" ||
