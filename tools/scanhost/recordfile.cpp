@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "fdio.h"
+
 namespace scanhost {
 
 namespace {
@@ -24,20 +26,6 @@ std::string DirectoryOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
-}
-
-bool WriteAll(int fd, const unsigned char* p, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
 }
 
 // Closes a descriptor on every way out of a scope.
@@ -136,7 +124,7 @@ bool StoreRecordFile(const std::string& path, const unsigned char* data, std::si
     };
     if (fchmod(fd.get(), mode) != 0)
         return fail("cannot set the mode of", errno);
-    if (!WriteAll(fd.get(), data, n))
+    if (!WriteFull(fd.get(), data, n))
         return fail("cannot write", errno);
     if (fsync(fd.get()) != 0)
         return fail("cannot sync", errno);

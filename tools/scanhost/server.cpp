@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "fdio.h"
 #include "records/byteorder.h"
 #include "recordfile.h"
 
@@ -31,20 +32,6 @@ ssize_t ReadFull(int fd, unsigned char* p, std::size_t n) {
         got += static_cast<std::size_t>(r);
     }
     return static_cast<ssize_t>(got);
-}
-
-bool WriteFull(int fd, const unsigned char* p, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
 }
 
 void Pause(int ms) {
