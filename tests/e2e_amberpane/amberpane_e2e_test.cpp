@@ -12,14 +12,16 @@
 #include <vector>
 
 #include "e2e.h"
+#include "e2e_checks.h"
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
+using e2e::Codes;
+using e2e::kErrorTitle;
+
 const char kTitle[] = "Ricoh FS2 Options";
-const char kErrorTitle[] = "Error";
-const std::vector<std::string> kErrorButtons = {"OK"};
 
 // A fetched record whose every byte can be told apart: halftone 2 (ordered
 // dither), pattern 5, threshold 100, flags mediaChoice + together + 0x15 in
@@ -47,34 +49,14 @@ Bytes Applied() {
 }
 
 e2e::Launch Amberpane(std::vector<std::string> scanhostArgs = {}) {
-    e2e::Launch launch;
-    launch.program = e2e::ProgramPath("amberpane");
-    launch.scanhostArgs = std::move(scanhostArgs);
-    launch.record = Fetched();
-    return launch;
-}
-
-std::vector<int> Codes(const std::vector<e2e::Exchange>& trace) {
-    std::vector<int> codes;
-    for (const auto& ex : trace) codes.push_back(ex.code);
-    return codes;
+    return e2e::ProgramLaunch("amberpane", std::move(scanhostArgs), Fetched());
 }
 
 // ---------------------------------------------------------------------------
 // Start-up failures: only the start-up error box, inside the top-level
 // window; its OK ends the program with 1 and nothing is stored.
 
-struct StartupCase {
-    const char* name;
-    bool underScanhost;  // false: no descriptor 6 at all
-    std::vector<std::string> scanhostArgs;
-    bool byClick;  // OK pressed by a click on it, else by Return
-};
-
-// Names the case in test listings.
-void PrintTo(const StartupCase& c, std::ostream* os) {
-    *os << c.name;
-}
+using e2e::StartupCase;
 
 class StartupFailure : public ::testing::TestWithParam<StartupCase> {};
 
@@ -85,20 +67,9 @@ TEST_P(StartupFailure, ShowsOnlyTheErrorBoxAndEndsWithOneOnOk) {
     launch.underScanhost = c.underScanhost;
     ASSERT_TRUE(s.Start(launch));
 
-    const Window box = s.WaitForWindow(kErrorTitle);
+    const Window box = e2e::ExpectOnlyStartupErrorBox(s, kTitle);
     ASSERT_NE(box, 0u);
-    const e2e::WidgetTree tree = s.Widgets(box);
-    const int errorBox = e2e::FindInTree(tree, "errorBox");
-    ASSERT_GE(errorBox, 0);
-    EXPECT_EQ(tree[errorBox].parent, 0) << "the box sits in the top-level shell itself";
-    EXPECT_EQ(e2e::FindInTree(tree, "selBox"), -1);
-    EXPECT_EQ(s.FindWindow(kTitle), 0u);
-
-    if (c.byClick) {
-        ASSERT_TRUE(s.ClickBoxButton(box, "errorBox", "OK", kErrorButtons));
-    } else {
-        s.Key(box, "Return");
-    }
+    ASSERT_TRUE(e2e::PressErrorOk(s, box, c.byClick));
     EXPECT_EQ(s.WaitExit(), 1);
     if (c.underScanhost) {
         EXPECT_EQ(Codes(s.Trace()), std::vector<int>{200});
@@ -115,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   true,
                                   {"--fail-get", "230", "--driver-message", "Lamp is cold"},
                                   false}),
-    [](const ::testing::TestParamInfo<StartupCase>& info) { return info.param.name; });
+    e2e::CaseName());
 
 // ---------------------------------------------------------------------------
 // The dialog's buttons, pressed by clicks and by keys: what is stored, how
@@ -189,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ButtonsCase{"ApplyThenCancelStoresOnce", {Act::Apply, Act::Cancel}, 1},
                       ButtonsCase{
                           "ApplyTwiceThenOkStoresThrice", {Act::Apply, Act::Apply, Act::Ok}, 3}),
-    [](const ::testing::TestParamInfo<ButtonsCase>& info) { return info.param.name; });
+    e2e::CaseName());
 
 TEST(AmberpaneE2e, ClickOnAControlReachesTheStoredRecord) {
     e2e::Session s;
@@ -247,11 +218,7 @@ TEST_P(FailedStore, ShowsTheErrorDialogAndKeepsTheDialogUp) {
     ASSERT_GE(errorBox, 0);
     EXPECT_NE(tree[errorBox].parent, 0);
 
-    if (c.dismissByClick) {
-        ASSERT_TRUE(s.ClickBoxButton(dialog, "errorBox", "OK", kErrorButtons));
-    } else {
-        s.Key(error, "Return");
-    }
+    ASSERT_TRUE(e2e::PressErrorOk(s, error, c.dismissByClick));
     EXPECT_TRUE(s.WaitForWindowGone(kErrorTitle));
     EXPECT_NE(s.FindWindow(kTitle), 0u);
     EXPECT_TRUE(s.Running());
@@ -265,11 +232,11 @@ TEST_P(FailedStore, ShowsTheErrorDialogAndKeepsTheDialogUp) {
     EXPECT_EQ(s.Record(), Applied());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Amberpane, FailedStore,
-    ::testing::Values(FailedStoreCase{"OkFailsThenOkByClick", "OK", true},
-                      FailedStoreCase{"ApplyFailsThenOkByReturn", "Apply", false}),
-    [](const ::testing::TestParamInfo<FailedStoreCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Amberpane, FailedStore,
+                         ::testing::Values(FailedStoreCase{"OkFailsThenOkByClick", "OK", true},
+                                           FailedStoreCase{"ApplyFailsThenOkByReturn", "Apply",
+                                                           false}),
+                         e2e::CaseName());
 
 // ---------------------------------------------------------------------------
 // Hang-ups.
@@ -293,7 +260,7 @@ TEST(AmberpaneE2e, HangUpWithTheParentAliveChangesNothing) {
     EXPECT_EQ(s.Record(), Applied());
 }
 
-enum class Showing { Dialog, ErrorDialog, StartupErrorBox };
+using e2e::Showing;
 
 struct OrphanCase {
     const char* name;
@@ -311,21 +278,7 @@ TEST_P(OrphanHangUp, EndsTheProgramWithZero) {
     const OrphanCase& c = GetParam();
     e2e::Session s;
     ASSERT_TRUE(s.Start(Amberpane(c.scanhostArgs)));
-    switch (c.showing) {
-        case Showing::Dialog:
-            ASSERT_NE(s.WaitForWindow(kTitle), 0u);
-            break;
-        case Showing::ErrorDialog: {
-            const Window dialog = s.WaitForWindow(kTitle);
-            ASSERT_NE(dialog, 0u);
-            ASSERT_TRUE(s.ClickBoxButton(dialog, "selBox", "Apply"));
-            ASSERT_NE(s.WaitForWindow(kErrorTitle), 0u);
-            break;
-        }
-        case Showing::StartupErrorBox:
-            ASSERT_NE(s.WaitForWindow(kErrorTitle), 0u);
-            break;
-    }
+    ASSERT_TRUE(e2e::WaitUntilShowing(s, c.showing, kTitle));
 
     // The scanning application dies: the program is adopted by this test.
     s.KillParent();
@@ -340,7 +293,7 @@ INSTANTIATE_TEST_SUITE_P(
         OrphanCase{"WhileTheDialogIsUp", {}, Showing::Dialog},
         OrphanCase{"WhileAnErrorDialogIsUp", {"--fail-set-always", "216"}, Showing::ErrorDialog},
         OrphanCase{"WhileTheStartupErrorBoxIsUp", {"--fail-get", "216"}, Showing::StartupErrorBox}),
-    [](const ::testing::TestParamInfo<OrphanCase>& info) { return info.param.name; });
+    e2e::CaseName());
 
 // ---------------------------------------------------------------------------
 // Toolkit options reach the toolkit through scanhost: a user's title wins

@@ -28,10 +28,8 @@ TEST(AmberpaneControlsE2E, ClickedControlsReachTheRecordFileOnApply) {
         0x12, 0x34,
     };
     e2e::Session s;
-    e2e::Launch launch;
-    launch.program = e2e::ProgramPath("amberpane");
-    launch.record.assign(fetched.bytes.begin(), fetched.bytes.end());
-    ASSERT_TRUE(s.Start(launch));
+    ASSERT_TRUE(
+        s.Start(e2e::ProgramLaunch("amberpane", {}, {fetched.bytes.begin(), fetched.bytes.end()})));
     Window dialog = s.WaitForWindow(kTitle);
     ASSERT_NE(dialog, 0u);
 
@@ -42,9 +40,7 @@ TEST(AmberpaneControlsE2E, ClickedControlsReachTheRecordFileOnApply) {
     ASSERT_TRUE(s.ClickBoxButton(dialog, "selBox", "Apply"));
 
     auto trace = s.WaitForExchanges(2);
-    ASSERT_EQ(trace.size(), 2u);
-    EXPECT_EQ(trace[0].code, 200);
-    EXPECT_EQ(trace[1].code, 201);
+    ASSERT_EQ(e2e::Codes(trace), (std::vector<int>{200, 201}));
     EXPECT_EQ(trace[1].error, 0);
 
     FS2Options expected = fetched;

@@ -2,8 +2,8 @@
 // server, driven by clicks through the server.  What the shell does at
 // start-up, on a failed store, on a hang-up and on Help.
 #include "e2e.h"
+#include "e2e_checks.h"
 
-#include <X11/Xutil.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -18,18 +18,13 @@ using records::SjOptions;
 
 constexpr const char* kTitle = "ScanJet Options";
 
-// Return presses an error box's OK, its default button.  (The harness's
-// search for a box's buttons in its picture takes the box's own bottom
-// shadow for the row of a box with a single button.)
-void PressErrorOK(e2e::Session& s, Window box) {
-    s.Key(box, "Return");
-}
+// An error box's OK is pressed with Return, its default button.  (The
+// harness's search for a box's buttons in its picture takes the box's own
+// bottom shadow for the row of a box with a single button.)
+constexpr bool kOkByClick = false;
 
 e2e::Launch Cobaltpane(std::vector<std::string> scanhostArgs = {}) {
-    e2e::Launch launch;
-    launch.program = e2e::ProgramPath("cobaltpane");
-    launch.scanhostArgs = std::move(scanhostArgs);
-    return launch;
+    return e2e::ProgramLaunch("cobaltpane", std::move(scanhostArgs));
 }
 
 SjOptions AsRecord(const std::vector<unsigned char>& bytes) {
@@ -39,39 +34,8 @@ SjOptions AsRecord(const std::vector<unsigned char>& bytes) {
     return record;
 }
 
-// The number of viewable top-level windows titled title.
-int CountWindows(Display* display, const std::string& title) {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count))
-        return 0;
-    int found = 0;
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes attrs;
-        if (!XGetWindowAttributes(display, children[i], &attrs) || attrs.map_state != IsViewable)
-            continue;
-        char* name = nullptr;
-        if (XFetchName(display, children[i], &name) && name != nullptr) {
-            found += title == name;
-            XFree(name);
-        }
-    }
-    if (children != nullptr)
-        XFree(children);
-    return found;
-}
-
 // Start-up failures: the error box alone, whose OK ends the program with 1.
-struct StartupCase {
-    const char* name;
-    bool underScanhost;
-    std::vector<std::string> scanhostArgs;
-};
-
-void PrintTo(const StartupCase& c, std::ostream* os) {
-    *os << c.name;
-}
+using e2e::StartupCase;
 
 class StartupFailure : public ::testing::TestWithParam<StartupCase> {};
 
@@ -81,10 +45,9 @@ TEST_P(StartupFailure, ShowsTheErrorBoxAloneAndExitsOneOnOK) {
     e2e::Launch launch = Cobaltpane(c.scanhostArgs);
     launch.underScanhost = c.underScanhost;
     ASSERT_TRUE(s.Start(launch));
-    Window box = s.WaitForWindow("Error");
+    Window box = e2e::ExpectOnlyStartupErrorBox(s, kTitle);
     ASSERT_NE(box, 0u);
-    EXPECT_EQ(e2e::FindInTree(s.Widgets(box), "selBox"), -1);
-    PressErrorOK(s, box);
+    ASSERT_TRUE(e2e::PressErrorOk(s, box, c.byClick));
     EXPECT_EQ(s.WaitExit(), 1);
     if (c.underScanhost) {
         auto trace = s.Trace();
@@ -93,12 +56,11 @@ TEST_P(StartupFailure, ShowsTheErrorBoxAloneAndExitsOneOnOK) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cobaltpane, StartupFailure,
-                         ::testing::Values(StartupCase{"FetchRefused", true, {"--fail-get", "216"}},
-                                           StartupCase{"NoChannel", false, {}}),
-                         [](const ::testing::TestParamInfo<StartupCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cobaltpane, StartupFailure,
+    ::testing::Values(StartupCase{"FetchRefused", true, {"--fail-get", "216"}, kOkByClick},
+                      StartupCase{"NoChannel", false, {}, kOkByClick}),
+    e2e::CaseName());
 
 TEST(CobaltpaneE2E, FailedStoreKeepsTheDialogAndALaterOKStoresTheEdits) {
     e2e::Session s;
@@ -118,7 +80,7 @@ TEST(CobaltpaneE2E, FailedStoreKeepsTheDialogAndALaterOKStoresTheEdits) {
     EXPECT_TRUE(s.Running());
     EXPECT_EQ(s.Record(), std::vector<unsigned char>(fetched.bytes.begin(), fetched.bytes.end()));
 
-    PressErrorOK(s, error);
+    ASSERT_TRUE(e2e::PressErrorOk(s, error, kOkByClick));
     EXPECT_TRUE(s.WaitForWindowGone("Error"));
     ASSERT_TRUE(s.ClickBoxButton(dialog, "selBox", "OK"));
     EXPECT_EQ(s.WaitExit(), 0);
@@ -148,10 +110,7 @@ TEST(CobaltpaneE2E, HangupWithTheParentAliveChangesNothing) {
 TEST(CobaltpaneE2E, HangupAfterTheParentHasGoneExitsZeroEvenWithAnErrorUp) {
     e2e::Session s;
     ASSERT_TRUE(s.Start(Cobaltpane({"--fail-set", "216"})));
-    Window dialog = s.WaitForWindow(kTitle);
-    ASSERT_NE(dialog, 0u);
-    ASSERT_TRUE(s.ClickBoxButton(dialog, "selBox", "Apply"));
-    ASSERT_NE(s.WaitForWindow("Error"), 0u);
+    ASSERT_TRUE(e2e::WaitUntilShowing(s, e2e::Showing::ErrorDialog, kTitle));
     s.KillParent();
     EXPECT_TRUE(s.Running());
     s.Signal(SIGHUP);
@@ -173,7 +132,7 @@ TEST(CobaltpaneE2E, HelpPressedTwiceShowsOneHelpWindow) {
     EXPECT_EQ(std::count_if(tree.begin(), tree.end(),
                             [](const e2e::WidgetNode& n) { return n.name == "helpTopic"; }),
               1);
-    EXPECT_EQ(CountWindows(s.display(), "Help"), 1);
+    EXPECT_EQ(s.CountWindows("Help"), 1);
     // The help window lies over part of the dialog: close it first.
     ASSERT_TRUE(s.ClickWidget(help, "  OK  "));
     EXPECT_TRUE(s.WaitForWindowGone("Help"));

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "e2e.h"
+#include "e2e_checks.h"
 #include "records/sharp.h"
 
 namespace {
@@ -21,9 +22,10 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 using Fields = std::array<std::int32_t, 5>;  // reducedSet, gamma, bright, edge, dither
 
+using e2e::Codes;
+using e2e::kErrorTitle;
+
 const char kTitle[] = "Sharp Scanner Options";
-const char kErrorTitle[] = "Error";
-const std::vector<std::string> kErrorButtons = {"OK"};
 
 Bytes Record(const Fields& f) {
     records::SharpOptions r;
@@ -37,33 +39,14 @@ const Fields kFetched{0, 2, 1, 3, 4};
 
 e2e::Launch Indigopane(std::vector<std::string> scanhostArgs = {},
                        const Fields& record = kFetched) {
-    e2e::Launch launch;
-    launch.program = e2e::ProgramPath("indigopane");
-    launch.scanhostArgs = std::move(scanhostArgs);
-    launch.record = Record(record);
-    return launch;
-}
-
-std::vector<int> Codes(const std::vector<e2e::Exchange>& trace) {
-    std::vector<int> codes;
-    for (const auto& ex : trace) codes.push_back(ex.code);
-    return codes;
+    return e2e::ProgramLaunch("indigopane", std::move(scanhostArgs), Record(record));
 }
 
 // ---------------------------------------------------------------------------
 // Start-up failures: only the start-up error box; its OK ends the program
 // with 1 and nothing is stored.
 
-struct StartupCase {
-    const char* name;
-    bool underScanhost;  // false: no descriptor 6 at all
-    std::vector<std::string> scanhostArgs;
-    bool byClick;  // OK pressed by a click on it, else by Return
-};
-
-void PrintTo(const StartupCase& c, std::ostream* os) {
-    *os << c.name;
-}
+using e2e::StartupCase;
 
 class StartupFailure : public ::testing::TestWithParam<StartupCase> {};
 
@@ -74,19 +57,9 @@ TEST_P(StartupFailure, ShowsOnlyTheErrorBoxAndEndsWithOneOnOk) {
     launch.underScanhost = c.underScanhost;
     ASSERT_TRUE(s.Start(launch));
 
-    const Window box = s.WaitForWindow(kErrorTitle);
+    const Window box = e2e::ExpectOnlyStartupErrorBox(s, kTitle);
     ASSERT_NE(box, 0u);
-    const e2e::WidgetTree tree = s.Widgets(box);
-    const int errorBox = e2e::FindInTree(tree, "errorBox");
-    ASSERT_GE(errorBox, 0);
-    EXPECT_EQ(tree[errorBox].parent, 0) << "the box sits in the top-level shell itself";
-    EXPECT_EQ(e2e::FindInTree(tree, "selBox"), -1);
-
-    if (c.byClick) {
-        ASSERT_TRUE(s.ClickBoxButton(box, "errorBox", "OK", kErrorButtons));
-    } else {
-        s.Key(box, "Return");
-    }
+    ASSERT_TRUE(e2e::PressErrorOk(s, box, c.byClick));
     EXPECT_EQ(s.WaitExit(), 1);
     if (c.underScanhost) {
         EXPECT_EQ(Codes(s.Trace()), std::vector<int>{200});
@@ -102,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   true,
                                   {"--fail-get", "230", "--driver-message", "Lamp is cold"},
                                   true}),
-    [](const ::testing::TestParamInfo<StartupCase>& info) { return info.param.name; });
+    e2e::CaseName());
 
 // ---------------------------------------------------------------------------
 // Choices made by clicks reach the driver on Apply and OK.
@@ -183,7 +156,7 @@ TEST(IndigopaneE2e, FailedStoreKeepsTheDialogAndALaterOkStoresTheEdits) {
     EXPECT_TRUE(s.Running());
     EXPECT_EQ(s.Record(), Record(kFetched));
 
-    ASSERT_TRUE(s.ClickBoxButton(error, "errorBox", "OK", kErrorButtons));
+    ASSERT_TRUE(e2e::PressErrorOk(s, error, true));
     EXPECT_TRUE(s.WaitForWindowGone(kErrorTitle));
     EXPECT_TRUE(s.Running());
     ASSERT_TRUE(s.ClickBoxButton(dialog, "selBox", "OK"));
@@ -219,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(Indigopane, ParentAlive, ::testing::Values(SIGHUP, SIGQ
                              return std::string(info.param == SIGHUP ? "Hangup" : "Quit");
                          });
 
-enum class Showing { Dialog, ErrorDialog, StartupErrorBox };
+using e2e::Showing;
 
 struct OrphanCase {
     const char* name;
@@ -238,21 +211,7 @@ TEST_P(ParentGone, SignalEndsTheProgramWithZero) {
     const OrphanCase& c = GetParam();
     e2e::Session s;
     ASSERT_TRUE(s.Start(Indigopane(c.scanhostArgs)));
-    switch (c.showing) {
-        case Showing::Dialog:
-            ASSERT_NE(s.WaitForWindow(kTitle), 0u);
-            break;
-        case Showing::ErrorDialog: {
-            const Window dialog = s.WaitForWindow(kTitle);
-            ASSERT_NE(dialog, 0u);
-            ASSERT_TRUE(s.ClickBoxButton(dialog, "selBox", "Apply"));
-            ASSERT_NE(s.WaitForWindow(kErrorTitle), 0u);
-            break;
-        }
-        case Showing::StartupErrorBox:
-            ASSERT_NE(s.WaitForWindow(kErrorTitle), 0u);
-            break;
-    }
+    ASSERT_TRUE(e2e::WaitUntilShowing(s, c.showing, kTitle));
 
     // The scanning application dies: the program is adopted by this test.
     s.KillParent();
@@ -277,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  SIGQUIT,
                                  {"--fail-get", "216"},
                                  Showing::StartupErrorBox}),
-    [](const ::testing::TestParamInfo<OrphanCase>& info) { return info.param.name; });
+    e2e::CaseName());
 
 // ---------------------------------------------------------------------------
 // Help.

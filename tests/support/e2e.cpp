@@ -19,6 +19,7 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "e2e_editres.h"
 
@@ -185,6 +186,21 @@ std::vector<Exchange> ParseTrace(const std::string& text) {
         out.push_back(ex);
     }
     return out;
+}
+
+std::vector<int> Codes(const std::vector<Exchange>& trace) {
+    std::vector<int> codes;
+    for (const auto& ex : trace) codes.push_back(ex.code);
+    return codes;
+}
+
+Launch ProgramLaunch(const std::string& name, std::vector<std::string> scanhostArgs,
+                     std::vector<unsigned char> record) {
+    Launch launch;
+    launch.program = ProgramPath(name);
+    launch.scanhostArgs = std::move(scanhostArgs);
+    launch.record = std::move(record);
+    return launch;
 }
 
 int FindInTree(const WidgetTree& tree, const std::string& path) {
@@ -482,31 +498,40 @@ void Session::Sync() {
         XSync(display_, False);
 }
 
-Window Session::FindWindow(const std::string& title) {
+std::vector<Window> Session::WindowsTitled(const std::string& title) {
+    std::vector<Window> found;
     if (display_ == nullptr)
-        return 0;
+        return found;
     // No window manager on our server: top-level windows are the root's
     // own children, unframed.
     Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
     if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned i = 0; i < count && found == 0; ++i) {
+        return found;
+    for (unsigned i = 0; i < count; ++i) {
         XWindowAttributes attrs;
         if (!XGetWindowAttributes(display_, children[i], &attrs) || attrs.map_state != IsViewable)
             continue;
         char* name = nullptr;
         if (XFetchName(display_, children[i], &name) && name != nullptr) {
             if (title == name)
-                found = children[i];
+                found.push_back(children[i]);
             XFree(name);
         }
     }
     if (children != nullptr)
         XFree(children);
     return found;
+}
+
+Window Session::FindWindow(const std::string& title) {
+    const std::vector<Window> found = WindowsTitled(title);
+    return found.empty() ? 0 : found.front();
+}
+
+int Session::CountWindows(const std::string& title) {
+    return static_cast<int>(WindowsTitled(title).size());
 }
 
 Window Session::WaitForWindow(const std::string& title, int timeoutMs) {

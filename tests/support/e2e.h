@@ -49,6 +49,9 @@ struct Exchange {
 // lines skipped.
 std::vector<Exchange> ParseTrace(const std::string& text);
 
+// The request codes of a trace, in order.
+std::vector<int> Codes(const std::vector<Exchange>& trace);
+
 // A rectangle in root coordinates.
 struct Rect {
     int x = 0, y = 0;
@@ -87,6 +90,11 @@ struct Launch {
     bool underScanhost = true;              // false: the program alone, no descriptor 6
     std::vector<unsigned char> record;      // initial record file; empty: scanhost's default
 };
+
+// The built program called name (ProgramPath) under scanhost with those
+// scanhost options, starting from record.
+Launch ProgramLaunch(const std::string& name, std::vector<std::string> scanhostArgs = {},
+                     std::vector<unsigned char> record = {});
 
 // A private X server and one program on it.  Not copyable; the destructor
 // ends whatever is still running (program, scanhost, Xvfb) and removes the
@@ -137,6 +145,8 @@ class Session {
     Window WaitForWindow(const std::string& title, int timeoutMs = 20000);
     // The viewable window titled title now, or 0.
     Window FindWindow(const std::string& title);
+    // How many viewable windows are titled title now.
+    int CountWindows(const std::string& title);
     // Waits until no viewable window has that title; false on time-out.
     bool WaitForWindowGone(const std::string& title, int timeoutMs = 10000);
     // Position and size of a window in root coordinates.
@@ -193,6 +203,8 @@ class Session {
     void StopAll();
     void Sync();
     bool Reap(pid_t pid, int* status, int timeoutMs);
+    // The viewable top-level windows titled title, bottom to top.
+    std::vector<Window> WindowsTitled(const std::string& title);
     // The buttons drawn along the bottom of a box window, found in its
     // picture: x extents and the middle row, relative to the window.  Empty
     // unless exactly count buttons are seen.
