@@ -15,75 +15,24 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "amberpane.h"
+
 namespace {
 
-// Xt takes the lines as String but never writes into them.
-constexpr String L(const char* line) {
-    return const_cast<String>(line);
+// The look shared with the options programs: lines 133 to 186 of
+// amberpane's fallback resources (fonts, margins and spacings).
+constexpr int kFirstLookLine = 132;
+constexpr int kLookLines = 54;
+
+// The floor's own title, the look lines and the terminating null.
+String fallbacks[1 + kLookLines + 1];
+
+void FillFallbacks() {
+    static char title[] = "*dialogTitle: Motif Floor";
+    fallbacks[0] = title;
+    for (int i = 0; i < kLookLines; ++i) fallbacks[1 + i] = fallBackResources[kFirstLookLine + i];
+    fallbacks[1 + kLookLines] = nullptr;
 }
-
-// clang-format off
-String fallbacks[] = {
-    L("*dialogTitle: Motif Floor"),
-
-    // The look shared with the options programs
-    L("*XmLabel*fontList: -*-helvetica-bold-r-normal-*-14-*-*-*-*-*-iso8859-1"),
-    L("*XmLabelGadget*fontList: -*-helvetica-bold-r-normal-*-14-*-*-*-*-*-iso8859-1"),
-    L("*XmScale*fontList: -*-helvetica-bold-r-normal-*-14-*-*-*-*-*-iso8859-1"),
-    L("*XmBulletinBoard*labelFontList: -*-helvetica-bold-r-normal-*-14-*-*-*-*-*-iso8859-1"),
-    L("*optionMenu.XmLabelGadget*fontList: -*-helvetica-bold-r-normal-*-14-*-*-*-*-*-iso8859-1"),
-    L("*XmPushButton*fontList: -*-helvetica-medium-r-normal-*-14*iso8859-1"),
-    L("*XmPushButtonGadget*fontList: -*-helvetica-medium-r-normal-*-14*iso8859-1"),
-    L("*XmToggleButton*fontList: -*-helvetica-medium-r-normal-*-14*iso8859-1"),
-    L("*XmToggleButtonGadget*fontList: -*-helvetica-medium-r-normal-*-14*iso8859-1"),
-    L("*optionMenu*fontList: -*-helvetica-medium-r-normal-*-14*iso8859-1"),
-    L("*XmIconGadget*fontList: -*-helvetica-medium-r-normal-*-14*iso8859-1"),
-    L("*XmBulletinBoard*buttonFontList: -*-helvetica-medium-r-normal-*-14*iso8859-1"),
-    L("*menuBar*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*XmMenuShell*XmPushButton*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*XmMenuShell*XmLabelGadget*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*XmMenuShell*XmPushButtonGadget*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*XmMenuShell*XmCascadeButton*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*XmMenuShell*XmCascadeButtonGadget*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*XmMenuShell*XmToggleButton*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*XmMenuShell*XmToggleButtonGadget*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*optionPane*fontList: -*-helvetica-bold-o-normal-*-14*iso8859-1"),
-    L("*XmList*fontList: -*-screen-medium-r-normal-*-15*"),
-    L("*XmText.fontList: -*-screen-medium-r-normal-*-14*"),
-    L("*XmTextField.fontList: -*-screen-medium-r-normal-*-14*"),
-    L("*XmPushButton*marginHeight: 4"),
-    L("*XmPushButtonGadget*marginHeight: 4"),
-    L("*XmMenuShell*marginRight: 4"),
-    L("*XmMenuShell*XmLabelGadget*marginHeight: 4"),
-    L("*XmToggleButtonGadget*spacing: 4"),
-    L("*XmToggleButton*spacing: 4"),
-    L("*XmText*marginHeight: 4"),
-    L("*XmPushButton*marginWidth: 7"),
-    L("*XmPushButtonGadget*marginWidth: 7"),
-    L("*menuBar.spacing: 7"),
-    L("*optionMenu*marginHeight: 0"),
-    L("*optionMenu*marginWidth: 0"),
-    L("*menuBar.marginHeight: 0"),
-    L("*XmMenuShell*XmToggleButtonGadget*marginHeight: 0"),
-    L("*XmScrolledWindow.spacing: 0"),
-    L("*optionMenu*marginTop: 5"),
-    L("*optionMenu*marginBottom: 5"),
-    L("*optionPane*XmPushButton*marginHeight: 1"),
-    L("*optionPane*XmPushButton*marginWidth: 1"),
-    L("*menuBar*marginHeight: 1"),
-    L("*menuBar*marginLeft: 1"),
-    L("*optionPane*XmPushButton*marginLeft: 3"),
-    L("*optionPane*XmPushButton*marginRight: 3"),
-    L("*XmList*listMarginWidth: 3"),
-    L("*XmMenuShell*marginLeft: 3"),
-    L("*XmMenuShell*XmToggleButtonGadget*spacing: 2"),
-    L("*XmMenuShell*XmToggleButtonGadget*indicatorSize: 10"),
-    L("*XmScrollBar*width: 18"),
-    L("*XmScrollBar*height: 18"),
-    L("*XmScale*scaleHeight: 20"),
-    nullptr,
-};
-// clang-format on
 
 void Quit(Widget, XtPointer, XtPointer) {
     std::exit(0);
@@ -99,6 +48,7 @@ int main(int argc, char** argv) {
         --argc;
         ++argv;
     }
+    FillFallbacks();
     XtAppContext app = nullptr;
     Widget toplevel =
         XtAppInitialize(&app, "StartupFloor", nullptr, 0, &argc, argv, fallbacks, nullptr, 0);
