@@ -18,14 +18,14 @@
 #include <string>
 
 #include "amberpane.h"
-#include "fake_driver.h"
+#include "driver_peer.h"
 #include "scan/parentcheck.h"
 #include "scan/sc.h"
 
 namespace {
 
 using testrig::Bytes;
-using testrig::FakeDriver;
+using testrig::DriverPeer;
 using Record = std::array<unsigned char, 40>;
 
 // A record with "together" set and every byte telling, its values in range
@@ -60,7 +60,7 @@ class AmberpaneShell : public testrig::ToolkitTest {
     const char* AppClass() const override { return "Dezidov2"; }
     String* Fallbacks() const override { return fallBackResources; }
 
-    // Fetches the record through the driver (a FakeDriver on descriptor 6)
+    // Fetches the record through the driver (a DriverPeer on descriptor 6)
     // and builds the dialog as start-up does.
     void Start() {
         int argc = 1;
@@ -78,7 +78,7 @@ class AmberpaneShell : public testrig::ToolkitTest {
     Widget selBox = nullptr;
 };
 
-FakeDriver::Reply Fetched(const Record& r) {
+DriverPeer::Reply Fetched(const Record& r) {
     return {0, Str(r)};
 }
 
@@ -103,7 +103,7 @@ struct MustNotExit {
 };
 
 TEST_F(AmberpaneShell, FrameIsAPromptBoxWithApplyAndTheWorkArea) {
-    FakeDriver driver({Fetched(kTogether)});
+    DriverPeer driver({Fetched(kTogether)});
     Start();
     EXPECT_EQ(XtClass(selBox), xmSelectionBoxWidgetClass);
     EXPECT_STREQ(XtName(selBox), "selBox");
@@ -132,7 +132,7 @@ TEST_F(AmberpaneShell, FrameIsAPromptBoxWithApplyAndTheWorkArea) {
 }
 
 TEST_F(AmberpaneShell, ApplySendsTheRecordInChannelOrderWithRedInGreenAndBlue) {
-    FakeDriver driver({Fetched(kTogether)});
+    DriverPeer driver({Fetched(kTogether)});
     Start();
     testrig::PressSelectionButton(selBox, XmNapplyCallback);
     EXPECT_EQ(Str(options), Str(Stored(kTogether)));  // the copy stays in memory
@@ -149,7 +149,7 @@ TEST_F(AmberpaneShell, AShortFetchLeavesTheRestOfTheRecordZero) {
     Record head{};
     const unsigned char first[] = {0x03, 0x05, 0x00, 0x40, 0x00, 0x00, 0x10, 0x01, 0x00, 0x40};
     std::copy(std::begin(first), std::end(first), head.begin());
-    FakeDriver driver({{0, Bytes(first, sizeof first)}});
+    DriverPeer driver({{0, Bytes(first, sizeof first)}});
     Start();
     testrig::PressSelectionButton(selBox, XmNapplyCallback);
     auto requests = driver.Finish();
@@ -158,7 +158,7 @@ TEST_F(AmberpaneShell, AShortFetchLeavesTheRestOfTheRecordZero) {
 }
 
 TEST_F(AmberpaneShell, FailedStoreShowsTheErrorKeepsTheEditsAndALaterOKExitsZero) {
-    FakeDriver driver({Fetched(kTogether), {230, "Scanner lamp is cold"}});
+    DriverPeer driver({Fetched(kTogether), {230, "Scanner lamp is cold"}});
     Start();
     options.setThreshold(17);  // an edit, as the threshold slider makes it
     Record edited = Stored(kTogether);
@@ -188,7 +188,7 @@ TEST_F(AmberpaneShell, FailedStoreShowsTheErrorKeepsTheEditsAndALaterOKExitsZero
 }
 
 TEST_F(AmberpaneShell, ApplyThenCancelStoresOnceAndExitsZero) {
-    FakeDriver driver({Fetched(kTogether)});
+    DriverPeer driver({Fetched(kTogether)});
     Start();
     testrig::PressSelectionButton(selBox, XmNapplyCallback);
     options.setThreshold(99);  // dropped by Cancel
@@ -201,7 +201,7 @@ TEST_F(AmberpaneShell, ApplyThenCancelStoresOnceAndExitsZero) {
 }
 
 TEST_F(AmberpaneShell, HangUpWithTheParentAliveChangesNothing) {
-    FakeDriver driver({Fetched(kTogether)});
+    DriverPeer driver({Fetched(kTogether)});
     Start();
     // The handler ends the process with _exit, which no guard sees: the
     // hang-up goes to a child (whose parent, this process, stays alive) that

@@ -35,10 +35,10 @@ class Cobaltpane : public testrig::ToolkitTest {
 
     // Fetches the record from a driver over the channel, as start-up does,
     // and builds and shows the dialog.  The driver answers every store with
-    // storeError.
-    void Start(const SjOptions& fetched, int storeError = 0) {
-        driver = std::make_unique<testrig::DriverPeer>(
-            std::vector<unsigned char>(fetched.bytes.begin(), fetched.bytes.end()), storeError);
+    // success.
+    void Start(const SjOptions& fetched) {
+        driver = std::make_unique<testrig::DriverPeer>(std::vector<testrig::DriverPeer::Reply>{
+            {0, std::string(fetched.bytes.begin(), fetched.bytes.end())}});
         char name[] = "cobaltpane";
         char* argv[] = {name, nullptr};
         int argc = 1;
@@ -56,7 +56,7 @@ class Cobaltpane : public testrig::ToolkitTest {
     // Presses Apply and returns the record that the driver received.
     SjOptions Apply() {
         testrig::PressSelectionButton(selBox, XmNapplyCallback);
-        testrig::Request request = driver->Next();
+        testrig::DriverPeer::Request request = driver->Next();
         EXPECT_EQ(request.code, SC_OPT_SET);
         SjOptions sent;
         EXPECT_EQ(request.body.size(), SjOptions::kSize);
