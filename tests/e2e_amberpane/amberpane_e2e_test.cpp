@@ -260,17 +260,8 @@ TEST(AmberpaneE2e, HangUpWithTheParentAliveChangesNothing) {
     EXPECT_EQ(s.Record(), Applied());
 }
 
+using e2e::OrphanCase;
 using e2e::Showing;
-
-struct OrphanCase {
-    const char* name;
-    std::vector<std::string> scanhostArgs;
-    Showing showing;
-};
-
-void PrintTo(const OrphanCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class OrphanHangUp : public ::testing::TestWithParam<OrphanCase> {};
 
@@ -283,16 +274,21 @@ TEST_P(OrphanHangUp, EndsTheProgramWithZero) {
     // The scanning application dies: the program is adopted by this test.
     s.KillParent();
     EXPECT_TRUE(s.Running());
-    s.Signal(SIGHUP);
+    s.Signal(c.signal);
     EXPECT_EQ(s.WaitExit(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Amberpane, OrphanHangUp,
-    ::testing::Values(
-        OrphanCase{"WhileTheDialogIsUp", {}, Showing::Dialog},
-        OrphanCase{"WhileAnErrorDialogIsUp", {"--fail-set-always", "216"}, Showing::ErrorDialog},
-        OrphanCase{"WhileTheStartupErrorBoxIsUp", {"--fail-get", "216"}, Showing::StartupErrorBox}),
+    ::testing::Values(OrphanCase{"WhileTheDialogIsUp", SIGHUP, {}, Showing::Dialog},
+                      OrphanCase{"WhileAnErrorDialogIsUp",
+                                 SIGHUP,
+                                 {"--fail-set-always", "216"},
+                                 Showing::ErrorDialog},
+                      OrphanCase{"WhileTheStartupErrorBoxIsUp",
+                                 SIGHUP,
+                                 {"--fail-get", "216"},
+                                 Showing::StartupErrorBox}),
     e2e::CaseName());
 
 // ---------------------------------------------------------------------------

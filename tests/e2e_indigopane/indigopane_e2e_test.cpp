@@ -192,18 +192,8 @@ INSTANTIATE_TEST_SUITE_P(Indigopane, ParentAlive, ::testing::Values(SIGHUP, SIGQ
                              return std::string(info.param == SIGHUP ? "Hangup" : "Quit");
                          });
 
+using e2e::OrphanCase;
 using e2e::Showing;
-
-struct OrphanCase {
-    const char* name;
-    int signal;
-    std::vector<std::string> scanhostArgs;
-    Showing showing;
-};
-
-void PrintTo(const OrphanCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class ParentGone : public ::testing::TestWithParam<OrphanCase> {};
 

@@ -8,6 +8,10 @@ void PrintTo(const StartupCase& c, std::ostream* os) {
     *os << c.name;
 }
 
+void PrintTo(const OrphanCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 Window ExpectOnlyStartupErrorBox(Session& s, const std::string& dialogTitle) {
     const Window box = s.WaitForWindow(kErrorTitle);
     if (box == 0)

@@ -61,6 +61,18 @@ enum class Showing {
 // come.
 bool WaitUntilShowing(Session& s, Showing showing, const std::string& dialogTitle);
 
+// A signal sent once the program has lost its parent, while it shows
+// something.
+struct OrphanCase {
+    const char* name;
+    int signal;
+    std::vector<std::string> scanhostArgs;  // the failures that lead to showing
+    Showing showing;
+};
+
+// Names the case in test listings.
+void PrintTo(const OrphanCase& c, std::ostream* os);
+
 }  // namespace e2e
 
 #endif
