@@ -44,12 +44,12 @@ constexpr int kErrnoBefore = EDOM;  // errno before the call: the EOF case keeps
 constexpr unsigned char kCanary = 0xA5;
 constexpr int kMessageMax = SC_DRIVER_MESSAGE_SIZE - 1;
 
-#define CHECK(cond, what)                                                   \
-    do {                                                                    \
-        if (!(cond)) {                                                      \
-            std::fprintf(stderr, "client_fuzz: %s (%s)\n", what, #cond);    \
-            std::abort();                                                   \
-        }                                                                   \
+#define CHECK(cond, what)                                                \
+    do {                                                                 \
+        if (!(cond)) {                                                   \
+            std::fprintf(stderr, "client_fuzz: %s (%s)\n", what, #cond); \
+            std::abort();                                                \
+        }                                                                \
     } while (0)
 
 int Unread(int fd) {
@@ -98,8 +98,8 @@ std::string ReadQueued(int fd) {
 // The driver: writes the bytes in alternating chunks, each only once the
 // client has taken the one before (or has finished its exchange), then ends
 // the stream.
-void Feed(int peer, int client, const unsigned char* p, size_t n, size_t oddChunk,
-          size_t evenChunk, const std::atomic<bool>& done) {
+void Feed(int peer, int client, const unsigned char* p, size_t n, size_t oddChunk, size_t evenChunk,
+          const std::atomic<bool>& done) {
     bool odd = true;
     while (n > 0) {
         size_t chunk = odd ? oddChunk : evenChunk;
@@ -125,10 +125,10 @@ std::string Header(int first, int second) {
 struct Expected {
     int result = 0;
     int scErrno = kSentinel;
-    std::string received;    // bytes that must land at the start of the reply buffer
-    std::string leftover;    // bytes the channel must still hold
-    int terminator = -1;     // position of the NUL written into _SCDriverMessage (-1: none)
-    std::string text;        // bytes written before it (error 230), zero-padded up to it
+    std::string received;  // bytes that must land at the start of the reply buffer
+    std::string leftover;  // bytes the channel must still hold
+    int terminator = -1;   // position of the NUL written into _SCDriverMessage (-1: none)
+    std::string text;      // bytes written before it (error 230), zero-padded up to it
 };
 
 Expected Predict(int code, int capacity, const unsigned char* d, size_t n) {
@@ -206,8 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     SCerrno = kSentinel;
 
     std::atomic<bool> done{false};
-    std::thread feeder(Feed, peer, client, driver, driverLen, oddChunk, evenChunk,
-                       std::cref(done));
+    std::thread feeder(Feed, peer, client, driver, driverLen, oddChunk, evenChunk, std::cref(done));
     errno = kErrnoBefore;
     const int result = _SCDoIPC(client, client, code, send, sendLen, recv, capacity);
     const int scErrno = SCerrno;
@@ -228,9 +227,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     CHECK(leftover == e.leftover, "exactly one reply consumed");
 
     for (size_t i = 0; i < static_cast<size_t>(capacity); ++i) {
-        const unsigned char want = i < e.received.size()
-                                       ? static_cast<unsigned char>(e.received[i])
-                                       : kCanary;
+        const unsigned char want =
+            i < e.received.size() ? static_cast<unsigned char>(e.received[i]) : kCanary;
         CHECK(recv[i] == want, "reply data in place, the rest of the buffer untouched");
     }
 

@@ -37,12 +37,12 @@ constexpr records::Model kModels[] = {records::Model::FS2, records::Model::ScanJ
                                       records::Model::Sharp};
 constexpr char kFaultText[] = "scanner lid open";
 
-#define CHECK(cond, what)                                                   \
-    do {                                                                    \
-        if (!(cond)) {                                                      \
-            std::fprintf(stderr, "scanhost_fuzz: %s (%s)\n", what, #cond);  \
-            std::abort();                                                   \
-        }                                                                   \
+#define CHECK(cond, what)                                                  \
+    do {                                                                   \
+        if (!(cond)) {                                                     \
+            std::fprintf(stderr, "scanhost_fuzz: %s (%s)\n", what, #cond); \
+            std::abort();                                                  \
+        }                                                                  \
     } while (0)
 
 // The largest single allocation while the connection is served.
@@ -111,8 +111,7 @@ struct Outcome {
 };
 
 // The requests in the bytes, served by the rules of the channel.
-Outcome Predict(records::Model model, scanhost::Faults faults, const unsigned char* d,
-                size_t n) {
+Outcome Predict(records::Model model, scanhost::Faults faults, const unsigned char* d, size_t n) {
     Outcome o;
     o.record = records::DefaultRecord(model);
     size_t pos = 0;
