@@ -64,7 +64,20 @@ void CreateControls(Widget rc);
 // limit + 1, held at INT_MAX.
 int ScrollMaximum(std::int32_t limit);
 
-// Scroll bar callback: shows the value in the label given as client data.
+// Whether a scroll bar made for minimum to maximum (slider 1, XmNmaximum
+// from ScrollMaximum) holds that range exactly, so that its value is one
+// the driver gave or the user chose: maximum + 1 is an int (not held at
+// INT_MAX), above minimum, and at most INT_MAX above it.
+bool ScrollBarHoldsRange(std::int32_t minimum, std::int32_t maximum);
+
+// The value that Apply stores from a scroll bar made for minimum to
+// maximum: its XmNvalue, except that a bar which does not hold that range
+// and which the user has not moved leaves the record's value, fetched.
+std::int32_t AppliedScrollValue(Widget scrollBar, std::int32_t fetched, std::int32_t minimum,
+                                std::int32_t maximum);
+
+// Scroll bar callback: shows the value in the label given as client data,
+// and notes on the bar that the user has moved it.
 void ShowScrollValue(Widget w, XtPointer clientData, XtPointer callData);
 // "None" toggle: when set, writes ditherOn 0.
 void SetNoDither(Widget w, XtPointer clientData, XtPointer callData);

@@ -84,6 +84,9 @@ std::vector<Arg> Attach(Side left, Side top, Side right, Side bottom, std::vecto
     return args;
 }
 
+// The XmNuserData of a scroll bar that the user has moved (null before).
+XtPointer const kUserMoved = reinterpret_cast<XtPointer>(1);
+
 // The one-line compound string of a number in plain decimal.
 XmString NumberString(int value) {
     char text[16];
@@ -221,11 +224,38 @@ int ScrollMaximum(std::int32_t limit) {
     return limit < kTop ? limit + 1 : kTop;
 }
 
-void ShowScrollValue(Widget, XtPointer clientData, XtPointer callData) {
+bool ScrollBarHoldsRange(std::int32_t minimum, std::int32_t maximum) {
+    // Motif 2.3 works with the bar's maximum less its minimum as an int.
+    // Above INT_MAX that difference overflows: the slider size turns
+    // negative, the value falls to the minimum and the bar no longer moves.
+    // A maximum not above the minimum is refused, and the bar keeps its own
+    // 0 to 100.  A limit of INT_MAX has no int one above it, so the bar's
+    // maximum is held there and the slider stops one short of the limit.
+    // In all three the bar's value can differ from the driver's.
+    constexpr std::int64_t kTop = std::numeric_limits<int>::max();
+    const std::int64_t barMaximum = std::int64_t{maximum} + 1;
+    return barMaximum <= kTop && barMaximum > minimum && barMaximum - minimum <= kTop;
+}
+
+std::int32_t AppliedScrollValue(Widget scrollBar, std::int32_t fetched, std::int32_t minimum,
+                                std::int32_t maximum) {
+    XtPointer moved = nullptr;
+    int value = 0;
+    XtVaGetValues(scrollBar, XmNuserData, &moved, XmNvalue, &value, nullptr);
+    // A bar that cannot hold the driver's range has a value of the
+    // toolkit's making until the user moves it: keep the fetched one.
+    if (moved == nullptr && !ScrollBarHoldsRange(minimum, maximum))
+        return fetched;
+    return value;
+}
+
+void ShowScrollValue(Widget w, XtPointer clientData, XtPointer callData) {
     auto* cbs = static_cast<XmScrollBarCallbackStruct*>(callData);
     XmString text = NumberString(cbs->value);
     XtVaSetValues(static_cast<Widget>(clientData), XmNlabelString, text, nullptr);
     XmStringFree(text);
+    // From now on Apply takes the bar's value, whatever its range.
+    XtVaSetValues(w, XmNuserData, kUserMoved, nullptr);
 }
 
 void SetNoDither(Widget, XtPointer, XtPointer callData) {

@@ -77,11 +77,10 @@ Widget CreateOptionsDialog(Widget parent) {
 }
 
 int DoApply(Widget, XtPointer, XtPointer) {
-    int value = 0;
-    XtVaGetValues(iscroll, XmNvalue, &value, nullptr);
-    options.setIntensity(value);
-    XtVaGetValues(cscroll, XmNvalue, &value, nullptr);
-    options.setContrast(value);
+    options.setIntensity(AppliedScrollValue(iscroll, options.intensity(), options.intensityMin(),
+                                            options.intensityMax()));
+    options.setContrast(AppliedScrollValue(cscroll, options.contrast(), options.contrastMin(),
+                                           options.contrastMax()));
     if (options.tpaPresent())
         options.setTpaEnabled(!XmToggleButtonGetState(disableTPA));
 

@@ -143,10 +143,12 @@ TEST_F(CobaltpaneDeathTest, CancelExitsWithoutSending) {
     EXPECT_EQ(Apply().bytes, fetched.bytes);
 }
 
-// Limits and values of both groups, and the values the user can reach.
+// Limits and values of both groups, the value an untouched Apply sends,
+// and the values the user can reach.
 struct LimitCase {
     const char* name;
     std::int32_t minimum, maximum, value;
+    std::int32_t untouched;
     std::int32_t lowest, highest;
 };
 
@@ -165,12 +167,16 @@ TEST_P(Limits, ScrollBarsTakeTheDriversRangeAndLabelsShowIt) {
         fetched.set(g.value, c.value);
     }
     Start(fetched);
+    const SjOptions untouched = Apply();
     for (const Group& g : kGroups) {
         SCOPED_TRACE(g.scrollBar);
+        EXPECT_EQ(untouched.get(g.value), c.untouched);
         EXPECT_EQ(testrig::LabelText(W(g.current)), std::to_string(c.value));
         EXPECT_EQ(testrig::LabelText(W(g.minimum)), std::to_string(c.minimum));
         EXPECT_EQ(testrig::LabelText(W(g.maximum)), std::to_string(c.maximum));
-        EXPECT_EQ(ScrollValue(g.scrollBar), c.value);
+        // The toolkit starts a value beyond the slider's reach at the minimum.
+        const bool reached = c.lowest <= c.value && c.value <= c.highest;
+        EXPECT_EQ(ScrollValue(g.scrollBar), reached ? c.value : c.lowest);
 
         testrig::MoveScrollBar(W(g.scrollBar), INT_MIN);
         EXPECT_EQ(ScrollValue(g.scrollBar), c.lowest);
@@ -183,21 +189,53 @@ TEST_P(Limits, ScrollBarsTakeTheDriversRangeAndLabelsShowIt) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cobaltpane, Limits,
-                         ::testing::Values(LimitCase{"Zero", 0, 0, 0, 0, 0},
-                                           LimitCase{"Negative", -10, -3, -5, -10, -3},
-                                           LimitCase{"OneValue", 7, 7, 7, 7, 7},
-                                           // The maximum is held at INT_MAX, so a slider of size 1
-                                           // stops one short of the limit.
-                                           LimitCase{"TopOfInt", 0, INT_MAX, 5, 0, INT_MAX - 1}),
-                         [](const ::testing::TestParamInfo<LimitCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cobaltpane, Limits,
+    ::testing::Values(LimitCase{"Zero", 0, 0, 0, 0, 0, 0},
+                      LimitCase{"Negative", -10, -3, -5, -5, -10, -3},
+                      LimitCase{"OneValue", 7, 7, 7, 7, 7, 7},
+                      // The widest range that the bar holds: its maximum, -1, lies
+                      // INT_MAX above the minimum.
+                      LimitCase{"Widest", INT_MIN, -2, -5, -5, INT_MIN, -2},
+                      // The maximum is held at INT_MAX, so a slider of size 1 stops one
+                      // short of the limit; a fetched INT_MAX goes back as it came until
+                      // the user moves the bar.
+                      LimitCase{"TopOfInt", 0, INT_MAX, 5, 5, 0, INT_MAX - 1},
+                      LimitCase{"AtTheTopOfInt", INT_MAX - 1, INT_MAX, INT_MAX, INT_MAX,
+                                INT_MAX - 1, INT_MAX - 1},
+                      // The toolkit refuses crossed limits and keeps its own 0 to 100; the
+                      // fetched value goes back until the user moves the bar.
+                      LimitCase{"Crossed", 10, -10, 150, 150, 0, 99}),
+    [](const ::testing::TestParamInfo<LimitCase>& info) { return std::string(info.param.name); });
 
 TEST(ScrollMaximum, IsOneAboveTheLimitHeldAtIntMax) {
     const std::int32_t limits[][2] = {
         {-10, -9}, {0, 1}, {INT_MIN, INT_MIN + 1}, {INT_MAX - 1, INT_MAX}, {INT_MAX, INT_MAX}};
     for (const auto& l : limits) EXPECT_EQ(ScrollMaximum(l[0]), l[1]) << l[0];
+}
+
+TEST(ScrollBarHoldsRange, OnlyWhenTheBarsMaximumIsAnIntAboveTheMinimumByAtMostIntMax) {
+    struct {
+        std::int32_t minimum, maximum;
+        bool holds;
+    } const ranges[] = {
+        {0, 0, true},
+        {-10, -3, true},
+        {INT_MIN, INT_MIN, true},
+        {INT_MIN, -2, true},
+        {INT_MIN, -1, false},
+        {-1073741824, 1073741822, true},
+        {-1073741824, 1073741823, false},
+        {0, INT_MAX - 1, true},
+        {-1, INT_MAX - 1, false},
+        {INT_MAX - 1, INT_MAX, false},
+        {INT_MAX, INT_MAX, false},
+        {INT_MIN, INT_MAX, false},
+        {1, 0, false},
+    };
+    for (const auto& r : ranges)
+        EXPECT_EQ(ScrollBarHoldsRange(r.minimum, r.maximum), r.holds)
+            << r.minimum << " to " << r.maximum;
 }
 
 // The dither fields as fetched, an optional choice by the user, and what

@@ -3,12 +3,14 @@
 // crossed.  The real dialog is built in-process from a record fetched over
 // a real channel; it must come up, show the numbers as fetched, and an
 // Apply without edits must send back what the program's rules predict:
-//   - intensity and contrast: the scroll bar's value.  The toolkit keeps it
-//     inside the bar's range (minimum to maximum less the slider of 1): a
-//     value outside it, above or below, starts at the minimum (Motif 2.3
-//     does so as it creates the bar, with a warning).  Limits that the
-//     toolkit refuses (a minimum not below the maximum) leave the bar at
-//     its own range of 0 to 100;
+//   - intensity and contrast: the scroll bar's value where the bar holds
+//     the driver's range.  The toolkit keeps it inside the bar's range
+//     (minimum to maximum less the slider of 1): a value outside it, above
+//     or below, starts at the minimum (Motif 2.3 does so as it creates the
+//     bar, with a warning).  Where the bar cannot hold the range, the value
+//     as fetched: limits crossed (the toolkit refuses them and keeps its
+//     own 0 to 100), a maximum of INT_MAX (the bar's maximum cannot lie one
+//     above it), or a range wider than the toolkit's int arithmetic takes;
 //   - the limits: as fetched;
 //   - ditherOn 0 shows "None" and stays 0; otherwise a pattern of 0 to 3
 //     shows its toggle and ditherOn becomes 1, any other pattern shows
@@ -144,20 +146,39 @@ const HostileCase kCases[] = {
      {0, 0, 10, 0, 0, 10, 1, 3},
      {0x40, 0x00, 0x00, 0x00},
      "dithVertical"},
-    // Crossed limits: the toolkit keeps the bars at 0 to 100, so 0 stays
-    // and 150 starts at 0.  ditherOn 7 with Bayer becomes 1.  Present and
-    // not enabled: the toggle is shown on and Apply keeps 0x40 clear.
+    // Crossed limits: the toolkit keeps the bars at 0 to 100, where 150
+    // would start at 0; both values go back as fetched.  ditherOn 7 with
+    // Bayer becomes 1.  Present and not enabled: the toggle is shown on and
+    // Apply keeps 0x40 clear.
     {"LimitsCrossed",
      {0, 10, -10, 150, 100, 1, 7, 2},
      {0xBF, 0x12, 0x34, 0x56},
-     {0, 10, -10, 0, 100, 1, 1, 2},
+     {0, 10, -10, 150, 100, 1, 1, 2},
      {0xBF, 0x12, 0x34, 0x56},
      "dithBayer"},
     {"LimitsCrossedAtTheEndsOfInt",
      {7, kMax, kMin, -7, kMax, kMin, 0, 4},
      {0x80, 0x00, 0x00, 0x00},
-     {7, kMax, kMin, 0, kMax, kMin, 0, 4},
+     {7, kMax, kMin, -7, kMax, kMin, 0, 4},
      {0x80, 0x00, 0x00, 0x00},
+     "dithNone"},
+    // The widest ranges the bars hold, their maximum INT_MAX above their
+    // minimum: the toolkit's rule still applies, so 7, above the range,
+    // starts at the minimum, and INT_MAX - 1 stays.
+    {"WidestRangesTheBarsHold",
+     {7, kMin, -2, kMax - 1, 0, kMax - 1, 0, 0},
+     {0x00, 0x00, 0x00, 0x00},
+     {kMin, kMin, -2, kMax - 1, 0, kMax - 1, 0, 0},
+     {0x00, 0x00, 0x00, 0x00},
+     "dithNone"},
+    // One wider, and the toolkit's arithmetic overflows: the bars fall to
+    // their minimum and cannot be moved.  The values go back as fetched,
+    // even one outside its limits.
+    {"RangesOneWiderThanTheBarsHold",
+     {-1, kMin, -1, kMax, -1, kMax - 1, 0, 0},
+     {0x00, 0x00, 0x00, 0x00},
+     {-1, kMin, -1, kMax, -1, kMax - 1, 0, 0},
+     {0x00, 0x00, 0x00, 0x00},
      "dithNone"},
     // The bottom of int: ranges of one and two values starting at INT_MIN.
     // ditherOn INT_MIN is on; pattern 0 is Coarse.
@@ -183,17 +204,15 @@ INSTANTIATE_TEST_SUITE_P(Records, HostileRecord, ::testing::ValuesIn(kCases),
                          });
 
 // Limits that the toolkit's int arithmetic cannot hold.  Both records are
-// sound (each value inside its limits), yet the value sent back differs
-// from the one fetched although the user touched nothing:
+// sound (each value inside its limits) and must come back as fetched when
+// the user touched nothing, although the bars hold other values:
 //   - limits INT_MIN to INT_MAX: the bar's maximum less its minimum
-//     overflows inside the toolkit, its slider size turns to -1 and the
+//     overflows inside the toolkit, its slider size turns to -1 and its
 //     value falls to INT_MIN;
 //   - limits INT_MAX to INT_MAX: the bar's maximum, one above the limit,
 //     is held at INT_MAX, so it equals the minimum; the toolkit refuses the
-//     range, keeps its own 0 to 100, and 0 goes back, outside the limits.
-// Disabled until the program hands such ranges to its scroll bars in a
-// form the toolkit can hold.
-TEST_F(CobaltpaneRecord, DISABLED_ValuesInsideLimitsAtTheEndsOfIntComeBackAsFetched) {
+//     range, keeps its own 0 to 100, and holds 0, outside the limits.
+TEST_F(CobaltpaneRecord, ValuesInsideLimitsAtTheEndsOfIntComeBackAsFetched) {
     const Words fetched = {5, kMin, kMax, kMax, kMax, kMax, 0, 0};
     Start(Record(fetched, {0, 0, 0, 0}));
     EXPECT_EQ(proof::Hex(Apply()),
