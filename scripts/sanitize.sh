@@ -23,5 +23,7 @@ export LSAN_OPTIONS="suppressions=$top/scripts/lsan.supp:print_suppressions=0${L
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 "$top/scripts/build.sh" -DSCAN_SANITIZE=ON -DSCAN_WERROR=OFF "$@"
-xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+# -noreset: Xvfb would otherwise reset when its last client leaves, and a
+# test connecting during the reset could not open the display.
+xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" \
     ctest --test-dir "$BUILD_DIR" --output-on-failure -j"$(nproc)" --timeout 600
