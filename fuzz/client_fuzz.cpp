@@ -40,7 +40,7 @@ namespace {
 constexpr int kCodes[] = {1, SC_OPT_GET, SC_OPT_SET};
 constexpr int kSizes[] = {0, 20, 36, 40};
 constexpr int kSentinel = 12345;    // SCerrno before the call: no call sets it
-constexpr int kErrnoBefore = EDOM;  // errno before the call: the EOF case keeps it
+constexpr int kErrnoBefore = EDOM;  // errno before the call: no result may reflect it
 constexpr unsigned char kCanary = 0xA5;
 constexpr int kMessageMax = SC_DRIVER_MESSAGE_SIZE - 1;
 
@@ -140,7 +140,7 @@ Expected Predict(int code, int capacity, const unsigned char* d, size_t n) {
     }
     e.result = -1;
     if (n < 8) {
-        e.scErrno = kErrnoBefore;  // end of file sets no errno
+        e.scErrno = 203;  // the driver ended before its reply header
         return e;
     }
     const int length = records::getI32BE(d);

@@ -166,9 +166,17 @@ int _SCDoIPC(int readFd, int writeFd, int code, const void* send, int sendLen, v
         return 0;
     }
 
-    if (_SCRead(readFd, header, kHeaderSize) < kHeaderSize) {
-        // End of file leaves errno as it was: the number current now.
+    const int got = _SCRead(readFd, header, kHeaderSize);
+    if (got < 0) {
         SCerrno = errno;
+        return -1;
+    }
+    if (got < kHeaderSize) {
+        // The driver went away before its reply.  End of file sets no system
+        // error, and whatever errno held from earlier calls (often 0,
+        // "Success") would tell the user nothing true: say that the exchange
+        // with the driver failed.
+        SCerrno = kCommError;
         return -1;
     }
     const int length = records::getI32BE(header);

@@ -166,10 +166,12 @@ const ExchangeCase kExchanges[] = {
     {"OtherErrorBodyDiscarded", SC_OPT_SET, "rec", 0, Reply(6, 232, "abcdef"), false, -1, 232,
      Dots(), "previo", 0, "NEXT"},
     {"OtherErrorNoBody", SC_OPT_GET, "", 8, Reply(0, 207), false, -1, 207, Dots(), "", 0, "NEXT"},
-    // End of file sets no system error: SCerrno takes the errno of the
-    // moment, set to EDOM before the call.
-    {"EndInHeader", SC_OPT_GET, "", 8, Reply(4, 0, "DATA").substr(0, 3), true, -1, EDOM, Dots(),
+    // End of file sets no system error, so the errno of the moment (EDOM,
+    // set before the call) must not become the reason: the exchange with
+    // the driver failed.  Likewise before a single byte of the header.
+    {"EndInHeader", SC_OPT_GET, "", 8, Reply(4, 0, "DATA").substr(0, 3), true, -1, 203, Dots(),
      kOldText, 0, ""},
+    {"EndBeforeHeader", SC_OPT_SET, "rec", 0, "", true, -1, 203, Dots(), kOldText, 0, ""},
     {"EndInData", SC_OPT_GET, "", 8, Reply(8, 0, "abc"), true, -1, 203, Dots("abc"), kOldText, 0,
      ""},
     {"EndInDriverText", SC_OPT_GET, "", 8, Reply(10, 230, "abcd"), true, -1, 230, Dots(), "abcd", 0,
