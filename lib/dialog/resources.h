@@ -1,5 +1,8 @@
-// Single application resources, looked up under the application's own name
-// and class (the widget only selects the display and its database).
+// Single application resources.  A resource set through the widget's own
+// name path ("*redBrightLabel.redBString: ...") is found there; otherwise it
+// is looked up under the application's own name and class, so a line at the
+// application level ("amberpane.fatalTitle: ...") sets it whatever widget
+// asks.
 #ifndef SCAN_DIALOG_RESOURCES_H
 #define SCAN_DIALOG_RESOURCES_H
 
