@@ -243,7 +243,7 @@ std::string HomeDirectory() {
 // the directories are made when missing.
 std::string DefaultRecordPath(const std::string& program) {
     const char* state = std::getenv("XDG_STATE_HOME");
-    // The base directory specification ignores a relative value.
+    // XDG base directories ignore a relative value.
     const std::string base =
         (state != nullptr && state[0] == '/') ? state : HomeDirectory() + "/.local/state";
     const std::string dir = base + "/scanhost";
