@@ -236,6 +236,13 @@ void HlpPopup(Widget dialog) {
     XtSetMappedWhenManaged(dialog, True);
 }
 
+void HlpShowHelp(Widget* dialog, Widget parent, const char* path) {
+    if (*dialog == nullptr)
+        *dialog = HlpCreateHelpDialog(parent, "helpTopic");
+    HlpSetHelpFile(*dialog, path);
+    HlpPopup(*dialog);
+}
+
 void SizeHelpDialog(HlpDialogRec* rec) {
     Dimension clipWidth = 0;
     Dimension textWidth = 0;

@@ -34,4 +34,11 @@ int HlpSetHelpFile(Widget dialog, const char* path);
 // Shows the dialog, its width fitted to the text widget.
 void HlpPopup(Widget dialog);
 
+// What every options program's Help button does: creates the dialog under
+// parent as "helpTopic" into *dialog on the first call, loads the help file
+// at path afresh and pops the dialog up.  A file that cannot be loaded leaves
+// the text shown before (none the first time); the dialog comes up all the
+// same.
+void HlpShowHelp(Widget* dialog, Widget parent, const char* path);
+
 #endif

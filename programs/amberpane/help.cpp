@@ -7,11 +7,5 @@
 Widget helpDialog = nullptr;  // the help dialog, once Help was pressed
 
 void DoHelp(Widget, XtPointer, XtPointer) {
-    if (helpDialog == nullptr) {
-        helpDialog = HlpCreateHelpDialog(toplevel, "helpTopic");
-    }
-    // A help file that cannot be loaded leaves the text shown before (none
-    // the first time); the dialog comes up all the same.
-    HlpSetHelpFile(helpDialog, SCAN_HELP_DIR "/amberpane/amberpane.hlp");
-    HlpPopup(helpDialog);
+    HlpShowHelp(&helpDialog, toplevel, SCAN_HELP_DIR "/amberpane/amberpane.hlp");
 }

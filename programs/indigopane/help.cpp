@@ -1,4 +1,5 @@
-// The Help button of indigopane.
+// The Help button of indigopane: the top-level shell is the first member of
+// the program's state, which every button of the dialog gets as client data.
 #include "indigopane.h"
 
 #include "help/help.h"
@@ -6,11 +7,6 @@
 Widget helpDialog = nullptr;  // made by the first press of Help
 
 void DoHelp(Widget, XtPointer clientData, XtPointer) {
-    if (helpDialog == nullptr) {
-        Widget toplevel = static_cast<SharpState*>(clientData)->toplevel;
-        helpDialog = HlpCreateHelpDialog(toplevel, "helpTopic");
-    }
-    // A missing help file still shows the dialog, with the text it had.
-    HlpSetHelpFile(helpDialog, SCAN_HELP_DIR "/indigopane/indigopane.hlp");
-    HlpPopup(helpDialog);
+    Widget toplevel = static_cast<SharpState*>(clientData)->toplevel;
+    HlpShowHelp(&helpDialog, toplevel, SCAN_HELP_DIR "/indigopane/indigopane.hlp");
 }

@@ -229,6 +229,24 @@ const Refused refusedFiles[] = {
      true},
 };
 
+// The Help button's work: the first press makes the one dialog, every press
+// loads the file afresh and shows the dialog, even when the file is missing.
+TEST_F(HelpTest, HelpButtonShowsOneDialogWithTheFileAsItIsAtEachPress) {
+    const std::string path = dir + "/program.hlp";
+    Widget dialog = nullptr;
+    HlpShowHelp(&dialog, toplevel, path.c_str());  // not installed yet
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_STREQ(XtName(dialog), "helpTopic");
+    EXPECT_TRUE(XtIsManaged(dialog));
+    EXPECT_EQ(Text(HlpRecord(dialog)), "");
+
+    WriteFile("program.hlp", "Now installed.\n");
+    Widget first = dialog;
+    HlpShowHelp(&dialog, toplevel, path.c_str());
+    EXPECT_EQ(dialog, first);
+    EXPECT_EQ(Text(HlpRecord(dialog)), "Now installed.\n");
+}
+
 TEST_F(HelpTest, RefusedFileKeepsThePreviousTextReleasesTheFileAndPrintsNothing) {
     const std::string good = "The previous help text.\n";
     const std::string goodPath = WriteFile("good.hlp", good);
