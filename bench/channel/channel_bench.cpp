@@ -21,7 +21,8 @@ constexpr int kRecordSize = 40;
 bool readAll(int fd, unsigned char* p, size_t n) {
     while (n > 0) {
         ssize_t r = read(fd, p, n);
-        if (r <= 0) return false;
+        if (r <= 0)
+            return false;
         p += r;
         n -= static_cast<size_t>(r);
     }
@@ -34,7 +35,8 @@ void serveFetches(int fd) {
     records::putU32BE(reply.data(), kRecordSize);
     unsigned char header[8];
     while (readAll(fd, header, sizeof header)) {
-        if (write(fd, reply.data(), reply.size()) != static_cast<ssize_t>(reply.size())) break;
+        if (write(fd, reply.data(), reply.size()) != static_cast<ssize_t>(reply.size()))
+            break;
     }
     close(fd);
 }
@@ -44,14 +46,16 @@ void serveBare(int fd) {
     std::array<unsigned char, 8 + kRecordSize> reply{};
     unsigned char header[8];
     while (readAll(fd, header, sizeof header)) {
-        if (write(fd, reply.data(), reply.size()) != static_cast<ssize_t>(reply.size())) break;
+        if (write(fd, reply.data(), reply.size()) != static_cast<ssize_t>(reply.size()))
+            break;
     }
     close(fd);
 }
 
 void BM_SCScanOptFetch(benchmark::State& state) {
     int sv[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) std::abort();
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0)
+        std::abort();
     std::thread peer(serveFetches, sv[1]);
     SCOptHandle handle{sv[0], sv[0]};
     std::array<unsigned char, kRecordSize> record{};
@@ -67,13 +71,16 @@ BENCHMARK(BM_SCScanOptFetch)->Repetitions(7)->ReportAggregatesOnly(true);
 
 void BM_BareWriteRead(benchmark::State& state) {
     int sv[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) std::abort();
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0)
+        std::abort();
     std::thread peer(serveBare, sv[1]);
     unsigned char header[8] = {0, 0, 0, 200, 0, 0, 0, 0};
     std::array<unsigned char, 8 + kRecordSize> reply{};
     for (auto _ : state) {
-        if (write(sv[0], header, sizeof header) != 8) std::abort();
-        if (!readAll(sv[0], reply.data(), reply.size())) std::abort();
+        if (write(sv[0], header, sizeof header) != 8)
+            std::abort();
+        if (!readAll(sv[0], reply.data(), reply.size()))
+            std::abort();
         benchmark::DoNotOptimize(reply);
     }
     close(sv[0]);

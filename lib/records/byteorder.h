@@ -8,7 +8,9 @@
 
 namespace records {
 
-inline unsigned getU16BE(const unsigned char* p) { return (unsigned(p[0]) << 8) | p[1]; }
+inline unsigned getU16BE(const unsigned char* p) {
+    return (unsigned(p[0]) << 8) | p[1];
+}
 
 inline void putU16BE(unsigned char* p, unsigned v) {
     p[0] = static_cast<unsigned char>(v >> 8);

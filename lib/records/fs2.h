@@ -23,7 +23,7 @@ namespace records {
 // A view of one channel's 8 settings bytes inside an FS2 record.  Channels sit
 // at offsets that are not multiples of four, so they move as byte copies.
 class GammaSettings {
-public:
+  public:
     static constexpr std::size_t kSize = 8;
 
     explicit GammaSettings(unsigned char* bytes) : bytes_(bytes) {}
@@ -45,14 +45,12 @@ public:
     unsigned char* contrastField() const { return bytes_ + 6; }
 
     // All 8 bytes, the uninterpreted ones included.
-    void copyFrom(const GammaSettings& other) const {
-        std::memmove(bytes_, other.bytes_, kSize);
-    }
+    void copyFrom(const GammaSettings& other) const { std::memmove(bytes_, other.bytes_, kSize); }
     bool sameAs(const GammaSettings& other) const {
         return std::memcmp(bytes_, other.bytes_, kSize) == 0;
     }
 
-private:
+  private:
     unsigned char* bytes_;
 };
 
@@ -90,7 +88,7 @@ struct FS2Options {
     GammaSettings blue() { return GammaSettings(&bytes[22]); }
     GammaSettings green() { return GammaSettings(&bytes[30]); }
 
-private:
+  private:
     void setFlag(unsigned char mask, bool on) {
         bytes[4] = static_cast<unsigned char>(on ? (bytes[4] | mask) : (bytes[4] & ~mask));
     }

@@ -59,8 +59,8 @@ struct SjOptions {
     bool tpaEnabled() const { return bytes[32] & kTpaEnabled; }
     // Writes bit 0x40 of byte 32 alone.
     void setTpaEnabled(bool on) {
-        bytes[32] = static_cast<unsigned char>(on ? (bytes[32] | kTpaEnabled)
-                                                  : (bytes[32] & ~kTpaEnabled));
+        bytes[32] =
+            static_cast<unsigned char>(on ? (bytes[32] | kTpaEnabled) : (bytes[32] & ~kTpaEnabled));
     }
 };
 

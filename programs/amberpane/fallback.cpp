@@ -7,7 +7,9 @@
 namespace {
 
 // Xt takes the lines as String but never writes into them.
-constexpr String L(const char* line) { return const_cast<String>(line); }
+constexpr String L(const char* line) {
+    return const_cast<String>(line);
+}
 
 }  // namespace
 

@@ -299,7 +299,8 @@ TEST(ScanChannel, DriverGoneGives203WithoutSigpipe) {
         {
             signal(SIGPIPE, SIG_DFL);
             int sv[2];
-            if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0) _exit(2);
+            if (socketpair(AF_UNIX, SOCK_STREAM, 0, sv) != 0)
+                _exit(2);
             close(sv[1]);
             unsigned char record[40] = {};
             SCerrno = 0;

@@ -40,8 +40,12 @@ Widget OpenToolkit(const char* appName, const char* appClass, String* fallbacks,
     return XtVaAppCreateShell(appName, appClass, applicationShellWidgetClass, display, nullptr);
 }
 
-XtAppContext AppContext() { return app; }
-Display* TestDisplay() { return display; }
+XtAppContext AppContext() {
+    return app;
+}
+Display* TestDisplay() {
+    return display;
+}
 
 void ProcessEvents() {
     XSync(display, False);
@@ -54,7 +58,9 @@ Widget Find(Widget root, const char* path) {
     return w;
 }
 
-void SetToggle(Widget toggle, bool on) { XmToggleButtonSetState(toggle, on ? True : False, True); }
+void SetToggle(Widget toggle, bool on) {
+    XmToggleButtonSetState(toggle, on ? True : False, True);
+}
 
 void MoveScrollBar(Widget scrollBar, int value, bool drag) {
     XmScrollBarSetValues(scrollBar, value, 0, 0, 0, False);
@@ -83,7 +89,8 @@ std::string LabelText(Widget label) {
     XmString xms = nullptr;
     XtVaGetValues(label, XmNlabelString, &xms, nullptr);
     std::string text;
-    if (xms == nullptr) return text;
+    if (xms == nullptr)
+        return text;
     XmStringContext ctx;
     if (XmStringInitContext(&ctx, xms)) {
         char* seg = nullptr;
@@ -92,7 +99,8 @@ std::string LabelText(Widget label) {
         Boolean sep = False;
         while (XmStringGetNextSegment(ctx, &seg, &tag, &dir, &sep)) {
             text += seg;
-            if (sep) text += "\n";
+            if (sep)
+                text += "\n";
             XtFree(seg);
             XtFree(tag);
         }
@@ -104,13 +112,19 @@ std::string LabelText(Widget label) {
 
 void PressSelectionButton(Widget selectionBox, const char* callbackName) {
     XmSelectionBoxCallbackStruct cbs{};
-    if (std::strcmp(callbackName, XmNokCallback) == 0) cbs.reason = XmCR_OK;
-    else if (std::strcmp(callbackName, XmNapplyCallback) == 0) cbs.reason = XmCR_APPLY;
-    else if (std::strcmp(callbackName, XmNcancelCallback) == 0) cbs.reason = XmCR_CANCEL;
-    else cbs.reason = XmCR_HELP;
+    if (std::strcmp(callbackName, XmNokCallback) == 0)
+        cbs.reason = XmCR_OK;
+    else if (std::strcmp(callbackName, XmNapplyCallback) == 0)
+        cbs.reason = XmCR_APPLY;
+    else if (std::strcmp(callbackName, XmNcancelCallback) == 0)
+        cbs.reason = XmCR_CANCEL;
+    else
+        cbs.reason = XmCR_HELP;
     XtCallCallbacks(selectionBox, callbackName, &cbs);
 }
 
-void ToolkitTest::SetUp() { toplevel = OpenToolkit(AppName(), AppClass(), Fallbacks()); }
+void ToolkitTest::SetUp() {
+    toplevel = OpenToolkit(AppName(), AppClass(), Fallbacks());
+}
 
 }  // namespace testrig

@@ -57,7 +57,7 @@ void PressSelectionButton(Widget selectionBox, const char* callbackName);
 
 // Fixture base: SetUp opens the toolkit and a fresh shell in toplevel.
 class ToolkitTest : public ::testing::Test {
-protected:
+  protected:
     // The program's name, class and fallback resources.
     virtual const char* AppName() const = 0;
     virtual const char* AppClass() const = 0;
