@@ -10,7 +10,7 @@ packages=(
     xvfb xauth xdotool x11-utils x11-apps
     xfonts-base xfonts-75dpi xfonts-100dpi
     imagemagick python3 python3-xlib
-    clang libclang-rt-14-dev valgrind
+    clang clang-format libclang-rt-14-dev valgrind
     man-db groff-base
 )
 
