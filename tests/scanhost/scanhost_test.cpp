@@ -177,6 +177,28 @@ TEST_F(ScanhostTest, StoredRecordComesBackAndSurvivesInItsFile) {
     EXPECT_EQ(entries, 1);
 }
 
+TEST_F(ScanhostTest, StoreThroughASymlinkedRecordKeepsTheLink) {
+    // A relative link, as a user makes one: it resolves from the link's
+    // directory, not from scanhost's working directory.
+    fs::create_directory(dir_ + "/elsewhere");
+    const std::string target = dir_ + "/elsewhere/real.rec";
+    WriteFile(target, DefaultBytes(Model::FS2));
+    fs::create_symlink("elsewhere/real.rec", record_);
+
+    Result r = RunPeer(Fs2(), {"set:" + kFs2Hex, "get:40"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Lines(r.out),
+              (std::vector<std::string>{Line("set", 0, 0, ""), Line("get", 0, 0, kFs2Hex)}));
+    ASSERT_TRUE(fs::is_symlink(record_));
+    EXPECT_EQ(fs::read_symlink(record_), "elsewhere/real.rec");
+    EXPECT_EQ(Hex(ReadFile(target)), kFs2Hex);
+    // No temporary file is left beside the link or beside its target.
+    for (const std::string& d : {dir_, dir_ + "/elsewhere"}) {
+        for (const auto& e : fs::directory_iterator(d))
+            EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+    }
+}
+
 TEST_F(ScanhostTest, StoreOfTheWrongSizeIsRefusedAndTheFileKept) {
     Result r = RunPeer(
         Fs2(), {"set:@39", "set:@41", "set:", "set:" + DefaultHex(Model::ScanJet), "get:40"});

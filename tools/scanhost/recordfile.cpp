@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "fdio.h"
@@ -26,6 +28,17 @@ std::string DirectoryOf(const std::string& path) {
     if (slash == 0)
         return "/";
     return path.substr(0, slash);
+}
+
+// The file a store replaces: the path with every symbolic link resolved
+// when it exists, so the rename writes through a link to the linked file
+// instead of putting a plain file in the link's place.  A path that does not
+// exist yet is used as it is.
+std::string StoreTarget(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) != nullptr)
+        return resolved;
+    return path;
 }
 
 // Closes a descriptor on every way out of a scope.
@@ -99,11 +112,12 @@ bool StoreRecordFile(const std::string& path, const unsigned char* data, std::si
                      std::string& error, bool* renamed) {
     if (renamed != nullptr)
         *renamed = false;
-    const std::string dir = DirectoryOf(path);
+    const std::string target = StoreTarget(path);
+    const std::string dir = DirectoryOf(target);
 
     mode_t mode;
     struct stat st;
-    if (stat(path.c_str(), &st) == 0) {
+    if (stat(target.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
         const mode_t mask = umask(0);
@@ -111,7 +125,7 @@ bool StoreRecordFile(const std::string& path, const unsigned char* data, std::si
         mode = 0666 & ~mask;
     }
 
-    std::string temp = path + ".tmpXXXXXX";
+    std::string temp = target + ".tmpXXXXXX";
     Fd fd(mkostemp(&temp[0], O_CLOEXEC));
     if (fd.get() < 0) {
         error = Reason("cannot create a temporary file for", path, errno);
@@ -130,7 +144,7 @@ bool StoreRecordFile(const std::string& path, const unsigned char* data, std::si
         return fail("cannot sync", errno);
     if (fd.release() != 0)
         return fail("cannot close", errno);
-    if (rename(temp.c_str(), path.c_str()) != 0) {
+    if (rename(temp.c_str(), target.c_str()) != 0) {
         const int err = errno;
         unlink(temp.c_str());
         error = Reason("cannot rename the temporary file to", path, err);

@@ -23,7 +23,8 @@ LoadResult LoadRecordFile(const std::string& path, std::vector<unsigned char>& b
 // Replaces the file's contents with the n bytes: writes a temporary file in
 // the same directory, syncs it, renames it over the file and syncs the
 // directory.  An existing file keeps its permission bits; a new one gets
-// 0666 less the umask.  False with the reason in error on any failure; until
+// 0666 less the umask.  A path through symbolic links replaces the file they
+// lead to and leaves the links in place.  False with the reason in error on any failure; until
 // the rename the old contents stay in place.  renamed tells whether the new
 // contents replaced the old ones (a failure can come after that, when the
 // directory cannot be synced).
