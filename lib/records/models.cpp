@@ -13,6 +13,17 @@
 
 namespace records {
 
+std::string Hex(const unsigned char* p, std::size_t n) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(2 * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        out += kDigits[p[i] >> 4];
+        out += kDigits[p[i] & 0x0F];
+    }
+    return out;
+}
+
 namespace {
 
 struct ModelInfo {
@@ -34,17 +45,6 @@ const ModelInfo& Info(Model model) {
             return info;
     }
     return kModels[0];  // unreachable: every enumerator has a row
-}
-
-std::string Hex(const unsigned char* p, std::size_t n) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out += kDigits[p[i] >> 4];
-        out += kDigits[p[i] & 0x0F];
-    }
-    return out;
 }
 
 std::string HexByte(unsigned v) {

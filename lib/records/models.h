@@ -29,6 +29,9 @@ std::optional<Model> ModelForProgram(const std::string& program);
 // A plausible record of a freshly installed device.
 std::vector<unsigned char> DefaultRecord(Model model);
 
+// The n bytes at p as lowercase hex, two digits a byte.
+std::string Hex(const unsigned char* p, std::size_t n);
+
 // Every field of a record by name, with its value as text, in record order.
 // A record shorter than the model's size decodes the fields it holds whole.
 std::vector<std::pair<std::string, std::string>> DescribeRecord(Model model,

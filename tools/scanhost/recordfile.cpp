@@ -86,19 +86,12 @@ LoadResult LoadRecordFile(const std::string& path, std::vector<unsigned char>& b
     // Read at most one byte past the bound, whatever the size said: the file
     // may grow while we read it.
     std::vector<unsigned char> buf(kMaxRecordFile + 1);
-    std::size_t got = 0;
-    while (got < buf.size()) {
-        const ssize_t r = read(fd.get(), buf.data() + got, buf.size() - got);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            error = Reason("cannot read", path, errno);
-            return LoadResult::Failed;
-        }
-        if (r == 0)
-            break;
-        got += static_cast<std::size_t>(r);
+    const ssize_t r = ReadFull(fd.get(), buf.data(), buf.size());
+    if (r < 0) {
+        error = Reason("cannot read", path, errno);
+        return LoadResult::Failed;
     }
+    const std::size_t got = static_cast<std::size_t>(r);
     if (got > kMaxRecordFile) {
         error = path + " is too large to be an option record";
         return LoadResult::Failed;

@@ -16,24 +16,6 @@ namespace scanhost {
 
 namespace {
 
-// Reads until n bytes arrived, end of file or a failure; repeats on EINTR.
-// The bytes read, or -1.
-ssize_t ReadFull(int fd, unsigned char* p, std::size_t n) {
-    std::size_t got = 0;
-    while (got < n) {
-        const ssize_t r = read(fd, p + got, n - got);
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (r == 0)
-            break;
-        got += static_cast<std::size_t>(r);
-    }
-    return static_cast<ssize_t>(got);
-}
-
 void Pause(int ms) {
     if (ms <= 0)
         return;
@@ -154,17 +136,6 @@ ServeEnd ServeConnection(int fd, Device& device) {
     }
 }
 
-std::string HexBytes(const std::vector<unsigned char>& bytes) {
-    static const char kDigits[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(2 * bytes.size());
-    for (unsigned char b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 0x0F];
-    }
-    return out;
-}
-
 std::string TraceLine(const Device& device, std::int32_t code,
                       const std::vector<unsigned char>& body, const Reply& reply) {
     std::string line =
@@ -175,7 +146,8 @@ std::string TraceLine(const Device& device, std::int32_t code,
     } else {
         line += " error=- reply=-";
     }
-    line += " body=" + HexBytes(body.empty() ? reply.body : body);
+    const std::vector<unsigned char>& shown = body.empty() ? reply.body : body;
+    line += " body=" + records::Hex(shown.data(), shown.size());
     for (const auto& field :
          records::DescribeRecord(device.model, device.record.data(), device.record.size())) {
         line += " " + field.first + "=" + field.second;

@@ -75,9 +75,6 @@ std::string TraceLine(const Device& device, std::int32_t code,
 // Text for ServeEnd, for messages.
 const char* ServeEndName(ServeEnd end);
 
-// Lowercase hex of the bytes.
-std::string HexBytes(const std::vector<unsigned char>& bytes);
-
 }  // namespace scanhost
 
 #endif
