@@ -59,4 +59,21 @@ struct ValueLink {
 // Scroll bar callback: shows the value with "%-4d" and stores it.
 void DoScroll(Widget w, XtPointer clientData, XtPointer callData);
 
+// The pieces of a value slider, shared by the threshold and the gamma groups
+// (general.cpp).  A slider sits in a form below its title: the range labels
+// on either side, the scroll bar between them, and a value label that
+// DoScroll keeps up to date.
+
+// Creates a label in form showing value with "%d", attached below title.
+Widget RangeLabel(const char* name, Widget form, Widget title, int value);
+
+// Creates a horizontal scroll bar in form below title, between the range
+// labels min and max, with the given range, slider size and initial value,
+// and hangs DoScroll with link on its value-changed and drag callbacks.
+Widget ValueScroll(const char* name, Widget form, Widget title, Widget min, Widget max, int minimum,
+                   int maximum, int sliderSize, int value, ValueLink* link);
+
+// Shows value in a slider's value label, formatted with "%-4d".
+void ShowValue(Widget label, int value);
+
 #endif

@@ -7,12 +7,9 @@
 #include <Xm/Form.h>
 #include <Xm/Label.h>
 #include <Xm/RowColumn.h>
-#include <Xm/ScrollBar.h>
 #include <Xm/ToggleB.h>
 
 #include <cstdio>
-
-#include "dialog/string.h"
 
 namespace {
 
@@ -27,42 +24,11 @@ constexpr int kMaximum = 1123;
 constexpr int kSliderSize = 100;
 constexpr int kHighest = kMaximum - kSliderSize;
 
-// A label showing a number, placed below the title.
-Widget rangeLabel(const char* name, Widget form, Widget title, int value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    XmString xms = CreateMotifString(text);
-    Widget w = XtVaCreateManagedWidget(name, xmLabelWidgetClass, form,     //
-                                       XmNtopAttachment, XmATTACH_WIDGET,  //
-                                       XmNtopWidget, title,                //
-                                       XmNlabelString, xms, nullptr);
-    XmStringFree(xms);
-    return w;
-}
-
-Widget valueScroll(const char* name, Widget form, Widget title, Widget min, Widget max,
-                   unsigned value) {
-    return XtVaCreateManagedWidget(name, xmScrollBarWidgetClass, form,   //
-                                   XmNtopAttachment, XmATTACH_WIDGET,    //
-                                   XmNtopWidget, title,                  //
-                                   XmNleftAttachment, XmATTACH_WIDGET,   //
-                                   XmNleftWidget, min,                   //
-                                   XmNrightAttachment, XmATTACH_WIDGET,  //
-                                   XmNrightWidget, max,                  //
-                                   XmNminimum, kMinimum,                 //
-                                   XmNmaximum, kMaximum,                 //
-                                   XmNsliderSize, kSliderSize,           //
-                                   XmNvalue, static_cast<int>(value),    //
-                                   XmNorientation, XmHORIZONTAL, nullptr);
-}
-
 // Shows a stored value in its label and scroll bar.  Setting the value runs
 // none of the scroll bar's callbacks; an out-of-range value is brought into
 // range by the toolkit (which warns) while the record keeps it.
-void showValue(Widget label, Widget scroll, unsigned value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%-4d", static_cast<int>(value));
-    SetLabelString(label, text);
+void showSetting(Widget label, Widget scroll, unsigned value) {
+    ShowValue(label, static_cast<int>(value));
     XtVaSetValues(scroll, XmNvalue, static_cast<int>(value), nullptr);
 }
 
@@ -107,26 +73,24 @@ void CreateGammaWidgets(Widget parent, records::GammaSettings settings, GammaGro
             XtVaCreateManagedWidget("brightValueLabel", xmLabelWidgetClass, form,  //
                                     XmNleftAttachment, XmATTACH_WIDGET,            //
                                     XmNleftWidget, group->brightTitle, nullptr);
-        Widget min = rangeLabel("brightMin", form, group->brightTitle, kMinimum);
-        Widget max = rangeLabel("brightMax", form, group->brightTitle, kHighest);
-        group->brightScroll =
-            valueScroll("brightScroll", form, group->brightTitle, min, max, settings.brightness());
+        Widget min = RangeLabel("brightMin", form, group->brightTitle, kMinimum);
+        Widget max = RangeLabel("brightMax", form, group->brightTitle, kHighest);
         group->brightLink = {group->brightValue, settings.brightnessField()};
-        XtAddCallback(group->brightScroll, XmNvalueChangedCallback, DoScroll, &group->brightLink);
-        XtAddCallback(group->brightScroll, XmNdragCallback, DoScroll, &group->brightLink);
+        group->brightScroll =
+            ValueScroll("brightScroll", form, group->brightTitle, min, max, kMinimum, kMaximum,
+                        kSliderSize, static_cast<int>(settings.brightness()), &group->brightLink);
 
         std::snprintf(name, sizeof name, "%sContrLabel", prefix);
         group->contrTitle = XtVaCreateManagedWidget(name, xmLabelWidgetClass, form, nullptr);
         group->contrValue = XtVaCreateManagedWidget("contrValueLabel", xmLabelWidgetClass, form,  //
                                                     XmNleftAttachment, XmATTACH_WIDGET,           //
                                                     XmNleftWidget, group->contrTitle, nullptr);
-        min = rangeLabel("contrMin", form, group->contrTitle, kMinimum);
-        max = rangeLabel("contrMax", form, group->contrTitle, kHighest);
-        group->contrScroll =
-            valueScroll("contrScroll", form, group->contrTitle, min, max, settings.contrast());
+        min = RangeLabel("contrMin", form, group->contrTitle, kMinimum);
+        max = RangeLabel("contrMax", form, group->contrTitle, kHighest);
         group->contrLink = {group->contrValue, settings.contrastField()};
-        XtAddCallback(group->contrScroll, XmNvalueChangedCallback, DoScroll, &group->contrLink);
-        XtAddCallback(group->contrScroll, XmNdragCallback, DoScroll, &group->contrLink);
+        group->contrScroll =
+            ValueScroll("contrScroll", form, group->contrTitle, min, max, kMinimum, kMaximum,
+                        kSliderSize, static_cast<int>(settings.contrast()), &group->contrLink);
     }
 }
 
@@ -138,8 +102,8 @@ void InitGammaWidgets(GammaGroup* group, records::GammaSettings settings) {
         type = 0;
     XmToggleButtonSetState(group->toggles[type], True, True);
 
-    showValue(group->brightValue, group->brightScroll, settings.brightness());
-    showValue(group->contrValue, group->contrScroll, settings.contrast());
+    showSetting(group->brightValue, group->brightScroll, settings.brightness());
+    showSetting(group->contrValue, group->contrScroll, settings.contrast());
 }
 
 void SetGamma(Widget w, XtPointer clientData, XtPointer callData) {

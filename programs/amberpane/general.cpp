@@ -27,6 +27,9 @@ constexpr int kThreshHighest = kThreshMaximum - kThreshSliderSize;
 
 constexpr int kPatternCount = 10;
 
+// A slider's value: left-aligned, padded with blanks to four characters.
+constexpr const char kValueFormat[] = "%-4d";
+
 // The controls that the halftoning method switches on and off, by position.
 enum HalftonePosition {
     kPatternOption,
@@ -194,47 +197,25 @@ void CreateMonoWidgets(Widget parent) {
 
                 threshLabel = XtVaCreateManagedWidget("threshLabel", xmLabelWidgetClass,
                                                       patternForm, nullptr);
-                XmString xms = numberString("%-4d", static_cast<int>(options.threshold()));
+                // The value label gets its text as it is created, in the
+                // format ShowValue and DoScroll use afterwards.
+                XmString xms = numberString(kValueFormat, static_cast<int>(options.threshold()));
                 threshValue =
                     XtVaCreateManagedWidget("threshValueLabel", xmLabelWidgetClass, patternForm,  //
                                             XmNleftAttachment, XmATTACH_WIDGET,                   //
                                             XmNleftWidget, threshLabel,                           //
                                             XmNlabelString, xms, nullptr);
                 XmStringFree(xms);
-                xms = numberString("%d", kThreshMinimum);
-                threshMin =
-                    XtVaCreateManagedWidget("threshMin", xmLabelWidgetClass, patternForm,  //
-                                            XmNtopAttachment, XmATTACH_WIDGET,             //
-                                            XmNtopWidget, threshLabel,                     //
-                                            XmNlabelString, xms, nullptr);
-                XmStringFree(xms);
-                xms = numberString("%d", kThreshHighest);
-                threshMax =
-                    XtVaCreateManagedWidget("threshMax", xmLabelWidgetClass, patternForm,  //
-                                            XmNtopAttachment, XmATTACH_WIDGET,             //
-                                            XmNtopWidget, threshLabel,                     //
-                                            XmNlabelString, xms, nullptr);
-                XmStringFree(xms);
+                threshMin = RangeLabel("threshMin", patternForm, threshLabel, kThreshMinimum);
+                threshMax = RangeLabel("threshMax", patternForm, threshLabel, kThreshHighest);
+                thresholdLink = {threshValue, options.thresholdField()};
                 threshScroll =
-                    XtVaCreateManagedWidget("threshScroll", xmScrollBarWidgetClass, patternForm,  //
-                                            XmNtopAttachment, XmATTACH_WIDGET,                    //
-                                            XmNtopWidget, threshLabel,                            //
-                                            XmNleftAttachment, XmATTACH_WIDGET,                   //
-                                            XmNleftWidget, threshMin,                             //
-                                            XmNrightAttachment, XmATTACH_WIDGET,                  //
-                                            XmNrightWidget, threshMax,                            //
-                                            XmNminimum, kThreshMinimum,                           //
-                                            XmNmaximum, kThreshMaximum,                           //
-                                            XmNsliderSize, kThreshSliderSize,                     //
-                                            XmNvalue, static_cast<int>(options.threshold()),      //
-                                            XmNorientation, XmHORIZONTAL, nullptr);
+                    ValueScroll("threshScroll", patternForm, threshLabel, threshMin, threshMax,
+                                kThreshMinimum, kThreshMaximum, kThreshSliderSize,
+                                static_cast<int>(options.threshold()), &thresholdLink);
             }
         }
     }
-
-    thresholdLink = {threshValue, options.thresholdField()};
-    XtAddCallback(threshScroll, XmNvalueChangedCallback, DoScroll, &thresholdLink);
-    XtAddCallback(threshScroll, XmNdragCallback, DoScroll, &thresholdLink);
 
     halftoneControls[kPatternOption] = patternOption;
     halftoneControls[kPatternLabel] = patternLabel;
@@ -259,13 +240,46 @@ void CreateMonoWidgets(Widget parent) {
     XmToggleButtonSetState(halftoneToggles[initial], True, True);
 }
 
+Widget RangeLabel(const char* name, Widget form, Widget title, int value) {
+    XmString xms = numberString("%d", value);
+    Widget w = XtVaCreateManagedWidget(name, xmLabelWidgetClass, form,     //
+                                       XmNtopAttachment, XmATTACH_WIDGET,  //
+                                       XmNtopWidget, title,                //
+                                       XmNlabelString, xms, nullptr);
+    XmStringFree(xms);
+    return w;
+}
+
+Widget ValueScroll(const char* name, Widget form, Widget title, Widget min, Widget max, int minimum,
+                   int maximum, int sliderSize, int value, ValueLink* link) {
+    Widget w = XtVaCreateManagedWidget(name, xmScrollBarWidgetClass, form,   //
+                                       XmNtopAttachment, XmATTACH_WIDGET,    //
+                                       XmNtopWidget, title,                  //
+                                       XmNleftAttachment, XmATTACH_WIDGET,   //
+                                       XmNleftWidget, min,                   //
+                                       XmNrightAttachment, XmATTACH_WIDGET,  //
+                                       XmNrightWidget, max,                  //
+                                       XmNminimum, minimum,                  //
+                                       XmNmaximum, maximum,                  //
+                                       XmNsliderSize, sliderSize,            //
+                                       XmNvalue, value,                      //
+                                       XmNorientation, XmHORIZONTAL, nullptr);
+    XtAddCallback(w, XmNvalueChangedCallback, DoScroll, link);
+    XtAddCallback(w, XmNdragCallback, DoScroll, link);
+    return w;
+}
+
+void ShowValue(Widget label, int value) {
+    char text[16];
+    std::snprintf(text, sizeof text, kValueFormat, value);
+    SetLabelString(label, text);
+}
+
 void DoScroll(Widget, XtPointer clientData, XtPointer callData) {
     auto* link = static_cast<ValueLink*>(clientData);
     auto* cbs = static_cast<XmScrollBarCallbackStruct*>(callData);
     if (link == nullptr || cbs == nullptr)
         return;
-    char text[16];
-    std::snprintf(text, sizeof text, "%-4d", cbs->value);
-    SetLabelString(link->valueLabel, text);
+    ShowValue(link->valueLabel, cbs->value);
     records::putU16BE(link->target, static_cast<unsigned>(cbs->value));
 }
