@@ -25,26 +25,6 @@ String fatalFallbacks[] = {
     nullptr,
 };
 
-std::string Text(XmString xms) {
-    std::string text;
-    XmStringContext ctx;
-    if (xms == nullptr || !XmStringInitContext(&ctx, xms))
-        return text;
-    char* seg = nullptr;
-    XmStringCharSet tag = nullptr;
-    XmStringDirection dir;
-    Boolean sep = False;
-    while (XmStringGetNextSegment(ctx, &seg, &tag, &dir, &sep)) {
-        text += seg;
-        if (sep)
-            text += "\n";
-        XtFree(seg);
-        XtFree(tag);
-    }
-    XmStringFreeContext(ctx);
-    return text;
-}
-
 class DialogErrors : public testrig::ToolkitTest {
   protected:
     const char* AppName() const override { return "dialogtest"; }
@@ -62,7 +42,7 @@ class DialogErrors : public testrig::ToolkitTest {
     std::string Title() {
         XmString xms = nullptr;
         XtVaGetValues(ErrorBox(), XmNdialogTitle, &xms, nullptr);
-        std::string text = Text(xms);
+        std::string text = testrig::XmStringText(xms);
         XmStringFree(xms);
         return text;
     }

@@ -85,28 +85,32 @@ void Activate(Widget button) {
     XtCallCallbacks(button, XmNactivateCallback, &cbs);
 }
 
+std::string XmStringText(XmString xms) {
+    std::string text;
+    XmStringContext ctx;
+    if (xms == nullptr || !XmStringInitContext(&ctx, xms))
+        return text;
+    char* seg = nullptr;
+    XmStringCharSet tag = nullptr;
+    XmStringDirection dir;
+    Boolean sep = False;
+    while (XmStringGetNextSegment(ctx, &seg, &tag, &dir, &sep)) {
+        text += seg;
+        if (sep)
+            text += "\n";
+        XtFree(seg);
+        XtFree(tag);
+    }
+    XmStringFreeContext(ctx);
+    return text;
+}
+
 std::string LabelText(Widget label) {
     XmString xms = nullptr;
     XtVaGetValues(label, XmNlabelString, &xms, nullptr);
-    std::string text;
-    if (xms == nullptr)
-        return text;
-    XmStringContext ctx;
-    if (XmStringInitContext(&ctx, xms)) {
-        char* seg = nullptr;
-        XmStringCharSet tag = nullptr;
-        XmStringDirection dir;
-        Boolean sep = False;
-        while (XmStringGetNextSegment(ctx, &seg, &tag, &dir, &sep)) {
-            text += seg;
-            if (sep)
-                text += "\n";
-            XtFree(seg);
-            XtFree(tag);
-        }
-        XmStringFreeContext(ctx);
-    }
-    XmStringFree(xms);
+    std::string text = XmStringText(xms);
+    if (xms != nullptr)
+        XmStringFree(xms);
     return text;
 }
 

@@ -12,6 +12,7 @@
 // gtest first: X headers define None, Bool and Status as macros.
 #include <gtest/gtest.h>
 #include <X11/Intrinsic.h>
+#include <Xm/Xm.h>
 
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ void MoveScrollBar(Widget scrollBar, int value, bool drag = false);
 // A push button (widget or gadget) pressed by the user: its activate
 // callbacks run.
 void Activate(Widget button);
+
+// The text of a compound string, its lines joined with "\n" ("" for null).
+std::string XmStringText(XmString xms);
 
 // The text of a label's compound string, its lines joined with "\n".
 std::string LabelText(Widget label);
