@@ -267,15 +267,7 @@ class OrphanHangUp : public ::testing::TestWithParam<OrphanCase> {};
 
 TEST_P(OrphanHangUp, EndsTheProgramWithZero) {
     const OrphanCase& c = GetParam();
-    e2e::Session s;
-    ASSERT_TRUE(s.Start(Amberpane(c.scanhostArgs)));
-    ASSERT_TRUE(e2e::WaitUntilShowing(s, c.showing, kTitle));
-
-    // The scanning application dies: the program is adopted by this test.
-    s.KillParent();
-    EXPECT_TRUE(s.Running());
-    s.Signal(c.signal);
-    EXPECT_EQ(s.WaitExit(), 0);
+    e2e::ExpectOrphanSignalEndsWithZero(c, Amberpane(), kTitle);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -199,15 +199,7 @@ class ParentGone : public ::testing::TestWithParam<OrphanCase> {};
 
 TEST_P(ParentGone, SignalEndsTheProgramWithZero) {
     const OrphanCase& c = GetParam();
-    e2e::Session s;
-    ASSERT_TRUE(s.Start(Indigopane(c.scanhostArgs)));
-    ASSERT_TRUE(e2e::WaitUntilShowing(s, c.showing, kTitle));
-
-    // The scanning application dies: the program is adopted by this test.
-    s.KillParent();
-    EXPECT_TRUE(s.Running());
-    s.Signal(c.signal);
-    EXPECT_EQ(s.WaitExit(), 0);
+    e2e::ExpectOrphanSignalEndsWithZero(c, Indigopane(), kTitle);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -69,27 +69,42 @@ bool WaitingOnChannel(pid_t pid, int timeoutMs) {
     return false;
 }
 
+// Starts the program of the case under scanhost (with extra scanhost
+// options), waits for its dialog and its fetch, and flips one control so
+// that the next store differs from the record on file.  Returns the
+// dialog's window, or 0 when any step failed (the test has been told).
+Window StartAndFlip(e2e::Session& s, const ProgramCase& c, std::vector<std::string> scanhostArgs) {
+    e2e::Launch launch;
+    launch.program = e2e::ProgramPath(c.program);
+    launch.record = c.record;
+    launch.scanhostArgs = std::move(scanhostArgs);
+    if (!s.Start(launch)) {
+        ADD_FAILURE() << "cannot start " << c.program;
+        return 0;
+    }
+    const Window dialog = s.WaitForWindow(c.title);
+    if (dialog == 0 || s.WaitForExchanges(1).size() != 1u || s.ProgramPid() <= 0 ||
+        !s.ClickWidget(dialog, c.flip)) {
+        ADD_FAILURE() << c.program << " did not come up, fetch, and take the click on " << c.flip;
+        return 0;
+    }
+    return dialog;
+}
+
 class DyingPeer : public ::testing::TestWithParam<PeerCase> {};
 
 TEST_P(DyingPeer, ProgramShowsTheErrorAndTheRecordFileIsWhole) {
     const ProgramCase& c = GetParam().program;
     const Moment moment = GetParam().moment;
     e2e::Session s;
-    e2e::Launch launch;
-    launch.program = e2e::ProgramPath(c.program);
-    launch.record = c.record;
     // scanhost holds every reply a while (the fetch's too); the store's is
     // held for good by stopping scanhost during its delay.
+    std::vector<std::string> scanhostArgs;
     if (moment == Moment::ReplyHeld)
-        launch.scanhostArgs = {"--delay", std::to_string(kDelayMs)};
-    ASSERT_TRUE(s.Start(launch));
-    const Window dialog = s.WaitForWindow(c.title);
+        scanhostArgs = {"--delay", std::to_string(kDelayMs)};
+    const Window dialog = StartAndFlip(s, c, scanhostArgs);
     ASSERT_NE(dialog, 0u);
-    ASSERT_EQ(s.WaitForExchanges(1).size(), 1u);
     const pid_t program = s.ProgramPid();
-    ASSERT_GT(program, 0);
-
-    ASSERT_TRUE(s.ClickWidget(dialog, c.flip));
     if (moment == Moment::RequestUnread) {
         ASSERT_EQ(kill(s.scanhostPid(), SIGSTOP), 0);
     }
@@ -161,18 +176,9 @@ TEST_P(HeldReply, SignalsWhileWaitingLeaveTheExchangeWhole) {
     const ProgramCase& c = GetParam();
     constexpr int kRounds = 50;
     e2e::Session s;
-    e2e::Launch launch;
-    launch.program = e2e::ProgramPath(c.program);
-    launch.record = c.record;
-    launch.scanhostArgs = {"--delay", std::to_string(kDelayMs)};
-    ASSERT_TRUE(s.Start(launch));
-    const Window dialog = s.WaitForWindow(c.title);
+    const Window dialog = StartAndFlip(s, c, {"--delay", std::to_string(kDelayMs)});
     ASSERT_NE(dialog, 0u);
-    ASSERT_EQ(s.WaitForExchanges(1).size(), 1u);
     const pid_t program = s.ProgramPid();
-    ASSERT_GT(program, 0);
-
-    ASSERT_TRUE(s.ClickWidget(dialog, c.flip));
     ASSERT_TRUE(s.ClickBoxButton(dialog, "selBox", "Apply"));
     ASSERT_EQ(s.WaitForExchanges(2).size(), 2u);
     ASSERT_EQ(kill(s.scanhostPid(), SIGSTOP), 0);  // the reply is held

@@ -49,4 +49,19 @@ bool WaitUntilShowing(Session& s, Showing showing, const std::string& dialogTitl
     return true;
 }
 
+void ExpectOrphanSignalEndsWithZero(const OrphanCase& c, Launch launch,
+                                    const std::string& dialogTitle) {
+    launch.scanhostArgs.insert(launch.scanhostArgs.end(), c.scanhostArgs.begin(),
+                               c.scanhostArgs.end());
+    Session s;
+    ASSERT_TRUE(s.Start(launch));
+    ASSERT_TRUE(WaitUntilShowing(s, c.showing, dialogTitle));
+
+    // The scanning application dies: the program is adopted by this test.
+    s.KillParent();
+    EXPECT_TRUE(s.Running());
+    s.Signal(c.signal);
+    EXPECT_EQ(s.WaitExit(), 0);
+}
+
 }  // namespace e2e

@@ -73,6 +73,12 @@ struct OrphanCase {
 // Names the case in test listings.
 void PrintTo(const OrphanCase& c, std::ostream* os);
 
+// Starts launch (with the case's scanhost options added), brings the program
+// to what the case shows, kills scanhost so that the program is orphaned
+// (adopted by this test), sends the case's signal and expects exit status 0.
+void ExpectOrphanSignalEndsWithZero(const OrphanCase& c, Launch launch,
+                                    const std::string& dialogTitle);
+
 }  // namespace e2e
 
 #endif
